@@ -1,0 +1,245 @@
+// Text operations over GBK byte strings.
+#include "base/text.h"
+
+#include <climits>
+
+namespace {
+
+unsigned char fold(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+// Compares `search` with the text at byte offset `at`; letters fold only where they
+// stand as single-byte characters of the text.
+bool matches_at(const Text& text, std::size_t at, const Text& search, bool ignore_case) {
+    if (at + search.size() > text.size()) {
+        return false;
+    }
+    bool trail = false;
+    for (std::size_t i = 0; i < search.size(); ++i) {
+        unsigned char a = static_cast<unsigned char>(text[at + i]);
+        unsigned char b = static_cast<unsigned char>(search[i]);
+        bool single = !trail && !is_gbk_lead_byte(a);
+        if (ignore_case && single ? fold(a) != fold(b) : a != b) {
+            return false;
+        }
+        trail = !trail && is_gbk_lead_byte(a);
+    }
+    return true;
+}
+
+// Byte offsets at which a character begins.
+std::vector<std::size_t> character_starts(const Text& text) {
+    std::vector<std::size_t> starts;
+    starts.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        starts.push_back(i);
+        if (is_gbk_lead_byte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+            ++i;
+        }
+    }
+    return starts;
+}
+
+}  // namespace
+
+bool is_gbk_lead_byte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+int find_text(const Text& text, const Text& search, int start, bool ignore_case) {
+    if (text.empty() || start < 1 || static_cast<std::size_t>(start) > text.size()) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i + 1 >= static_cast<std::size_t>(start) && matches_at(text, i, search, ignore_case)) {
+            return static_cast<int>(i) + 1;
+        }
+        if (is_gbk_lead_byte(static_cast<unsigned char>(text[i]))) {
+            ++i;
+        }
+    }
+    return -1;
+}
+
+int rfind_text(const Text& text, const Text& search, int start, bool ignore_case) {
+    if (text.empty()) {
+        return -1;
+    }
+    std::size_t limit = start < 1 ? text.size() : static_cast<std::size_t>(start);
+    std::vector<std::size_t> starts = character_starts(text);
+    for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+        if (*it + 1 <= limit && matches_at(text, *it, search, ignore_case)) {
+            return static_cast<int>(*it) + 1;
+        }
+    }
+    return -1;
+}
+
+Text left_text(const Text& text, int count) {
+    if (count <= 0) {
+        return Text();
+    }
+    return text.substr(0, static_cast<std::size_t>(count));
+}
+
+Text right_text(const Text& text, int count) {
+    if (count <= 0) {
+        return Text();
+    }
+    std::size_t n = static_cast<std::size_t>(count);
+    return n >= text.size() ? text : text.substr(text.size() - n);
+}
+
+Text mid_text(const Text& text, int start, int count) {
+    if (start < 1 || static_cast<std::size_t>(start) > text.size() || count == 0) {
+        return Text();
+    }
+    std::size_t from = static_cast<std::size_t>(start) - 1;
+    return count < 0 ? text.substr(from) : text.substr(from, static_cast<std::size_t>(count));
+}
+
+TextArray split_text(const Text& text, const Text& separator) {
+    TextArray pieces;
+    if (text.empty()) {
+        return pieces;
+    }
+    if (separator.empty()) {
+        pieces.push_back(text);
+        return pieces;
+    }
+    int from = 1;
+    for (;;) {
+        int at = find_text(text, separator, from);
+        if (at < 0) {
+            break;
+        }
+        pieces.push_back(text.substr(static_cast<std::size_t>(from - 1),
+                                     static_cast<std::size_t>(at - from)));
+        from = at + static_cast<int>(separator.size());
+    }
+    if (static_cast<std::size_t>(from) <= text.size()) {
+        pieces.push_back(text.substr(static_cast<std::size_t>(from - 1)));
+    }
+    return pieces;
+}
+
+Text join_texts(const TextArray& pieces, const Text& separator) {
+    Text joined;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) {
+            joined += separator;
+        }
+        joined += pieces[i];
+    }
+    return joined;
+}
+
+Text trim_text(const Text& text) {
+    static const Text kIdeographicSpace = "\xA1\xA1";
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    for (;;) {
+        if (begin < end && text[begin] == ' ') {
+            ++begin;
+        } else if (end - begin >= 2 && text.compare(begin, 2, kIdeographicSpace) == 0) {
+            begin += 2;
+        } else {
+            break;
+        }
+    }
+    // A trailing A1 A1 counts only where it is a whole character.
+    for (;;) {
+        if (end > begin && text[end - 1] == ' ') {
+            --end;
+            continue;
+        }
+        if (end - begin >= 2 && text.compare(end - 2, 2, kIdeographicSpace) == 0) {
+            std::vector<std::size_t> starts = character_starts(text.substr(begin, end - begin));
+            if (!starts.empty() && starts.back() == end - begin - 2) {
+                end -= 2;
+                continue;
+            }
+        }
+        break;
+    }
+    return text.substr(begin, end - begin);
+}
+
+namespace {
+
+Text change_case(const Text& text, bool upper) {
+    Text result = text;
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(result[i]);
+        if (is_gbk_lead_byte(c)) {
+            ++i;
+        } else if (upper && c >= 'a' && c <= 'z') {
+            result[i] = static_cast<char>(c - 'a' + 'A');
+        } else if (!upper && c >= 'A' && c <= 'Z') {
+            result[i] = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+Text upper_text(const Text& text) { return change_case(text, true); }
+
+Text lower_text(const Text& text) { return change_case(text, false); }
+
+Text replace_text(const Text& text, const Text& from, const Text& to) {
+    if (from.empty()) {
+        return text;
+    }
+    Text result;
+    int pos = 1;
+    for (;;) {
+        int at = find_text(text, from, pos);
+        if (at < 0) {
+            break;
+        }
+        result.append(text, static_cast<std::size_t>(pos - 1), static_cast<std::size_t>(at - pos));
+        result += to;
+        pos = at + static_cast<int>(from.size());
+    }
+    if (static_cast<std::size_t>(pos) <= text.size()) {
+        result.append(text, static_cast<std::size_t>(pos - 1), Text::npos);
+    }
+    return result;
+}
+
+int text_to_int(const Text& text) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    return static_cast<int>(value);
+}
+
+Bytes text_to_bytes(const Text& text) { return Bytes(text.begin(), text.end()); }
+
+Text bytes_to_text(const Bytes& bytes) {
+    Text text;
+    for (std::uint8_t b : bytes) {
+        if (b == 0) {
+            break;
+        }
+        text.push_back(static_cast<char>(b));
+    }
+    return text;
+}

@@ -1,0 +1,23 @@
+// Code-page conversion between byte texts and UTF-16, as the system's
+// multi-byte/wide-character functions do it. Code pages: 936 (GBK), 65001
+// (UTF-8), 0 (the ANSI code page, which is GBK here).
+#pragma once
+
+#include <string>
+
+#include "base/text.h"
+
+using WideText = std::u16string;
+
+constexpr int kCodePageAnsi = 0;
+constexpr int kCodePageGbk = 936;
+constexpr int kCodePageUtf8 = 65001;
+
+// Invalid input bytes become U+FFFD; an unknown code page gives empty text.
+WideText multibyte_to_wide(int code_page, const Text& text);
+// Characters the code page cannot hold become "?".
+Text wide_to_multibyte(int code_page, const WideText& wide);
+
+// Shorthands for the edges of the program (toolkit, network, terminal).
+Text gbk_to_utf8_text(const Text& gbk);
+Text utf8_to_gbk_text(const Text& utf8);

@@ -1,0 +1,15 @@
+// INI files read and written one key at a time, as the private-profile functions
+// of the original platform do: names match without regard to ASCII case, the
+// first of duplicated sections or keys wins, and a write changes only its own line.
+#pragma once
+
+#include "base/text.h"
+
+// The value of [section] key, without surrounding blanks or matching quotes;
+// empty when the file, the section or the key is missing.
+Text read_profile_string(const Text& section, const Text& key, const Text& path);
+// Sets [section] key = value, creating the key, the section or the file as
+// needed. Every other byte of the file stays. False when the file could not be
+// written; the old file is then untouched.
+bool write_profile_string(const Text& section, const Text& key, const Text& value,
+                          const Text& path);
