@@ -32,7 +32,9 @@ Text fit_buffer(const Text& formatted) {
 
 }  // namespace
 
-void set_log_sink(LogSink sink) { log_sink() = std::move(sink); }
+void set_log_sink(LogSink sink) {
+    log_sink() = std::move(sink);
+}
 
 void log_line(const Text& text) {
     Text stamp = format_date_time(local_now(), 1);

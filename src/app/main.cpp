@@ -1,4 +1,6 @@
 // The program's entry: the main window, or the headless mode.
 #include "app/program.h"
 
-int main(int argc, char** argv) { return run_program(argc, argv); }
+int main(int argc, char** argv) {
+    return run_program(argc, argv);
+}

@@ -21,7 +21,9 @@ Settings& settings() {
     return instance;
 }
 
-Text settings_keys::url_key(int line) { return kLineKey + std::to_string(line); }
+Text settings_keys::url_key(int line) {
+    return kLineKey + std::to_string(line);
+}
 
 Text settings_file_path() {
     if (!settings_file_override().empty()) {
@@ -30,7 +32,9 @@ Text settings_file_path() {
     return executable_directory() + "/ddns_config.ini";
 }
 
-void set_settings_file_override(const Text& path) { settings_file_override() = path; }
+void set_settings_file_override(const Text& path) {
+    settings_file_override() = path;
+}
 
 Text read_setting(const Text& section, const Text& key) {
     return read_profile_string(section, key, settings_file_path());

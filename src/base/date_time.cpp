@@ -34,7 +34,9 @@ void civil_from_days(std::int64_t days, int& year, int& month, int& day) {
 
 DateTime calendar_to_date_time(int year, int month, int day, int hour, int minute, int second) {
     double days = static_cast<double>(days_from_civil(year, month, day) + kEpochOffsetDays);
-    return days + (hour * 3600 + minute * 60 + second) / 86400.0;
+    double fraction = (hour * 3600 + minute * 60 + second) / 86400.0;
+    // Before 1899-12-30 the time of day still counts away from day 0.
+    return days < 0 ? days - fraction : days + fraction;
 }
 
 bool date_time_to_calendar(DateTime value, CalendarTime& out) {

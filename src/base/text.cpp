@@ -43,7 +43,9 @@ std::vector<std::size_t> character_starts(const Text& text) {
 
 }  // namespace
 
-bool is_gbk_lead_byte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool is_gbk_lead_byte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 int find_text(const Text& text, const Text& search, int start, bool ignore_case) {
     if (text.empty() || start < 1 || static_cast<std::size_t>(start) > text.size()) {
@@ -112,8 +114,8 @@ TextArray split_text(const Text& text, const Text& separator) {
         if (at < 0) {
             break;
         }
-        pieces.push_back(text.substr(static_cast<std::size_t>(from - 1),
-                                     static_cast<std::size_t>(at - from)));
+        pieces.push_back(
+            text.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(at - from)));
         from = at + static_cast<int>(separator.size());
     }
     if (static_cast<std::size_t>(from) <= text.size()) {
@@ -183,9 +185,13 @@ Text change_case(const Text& text, bool upper) {
 
 }  // namespace
 
-Text upper_text(const Text& text) { return change_case(text, true); }
+Text upper_text(const Text& text) {
+    return change_case(text, true);
+}
 
-Text lower_text(const Text& text) { return change_case(text, false); }
+Text lower_text(const Text& text) {
+    return change_case(text, false);
+}
 
 Text replace_text(const Text& text, const Text& from, const Text& to) {
     if (from.empty()) {
@@ -231,7 +237,9 @@ int text_to_int(const Text& text) {
     return static_cast<int>(value);
 }
 
-Bytes text_to_bytes(const Text& text) { return Bytes(text.begin(), text.end()); }
+Bytes text_to_bytes(const Text& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 Text bytes_to_text(const Bytes& bytes) {
     Text text;

@@ -36,9 +36,9 @@ Text two_digits(int value) {
 
 const char* const kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                  "Thursday", "Friday", "Saturday"};
-const char* const kMonthNames[] = {"January", "February", "March",     "April",
-                                   "May",     "June",     "July",      "August",
-                                   "September", "October", "November", "December"};
+const char* const kMonthNames[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
 
 // Walks a picture: quoted text and double-byte characters pass through; each run
 // of a code letter is handed to `code`, which returns false for a non-code letter.
@@ -105,12 +105,14 @@ int locale_clock_style() {
     // A locale whose time format uses a 12-hour field (%I, %l, %r) has a 12-hour clock.
     const char* format = nl_langinfo(T_FMT);
     Text t = format == nullptr ? Text() : Text(format);
-    bool twelve = t.find("%I") != Text::npos || t.find("%l") != Text::npos ||
-                  t.find("%r") != Text::npos;
+    bool twelve =
+        t.find("%I") != Text::npos || t.find("%l") != Text::npos || t.find("%r") != Text::npos;
     return twelve ? 0 : 1;
 }
 
-void set_clock_style_for_testing(int style) { clock_style_override() = style; }
+void set_clock_style_for_testing(int style) {
+    clock_style_override() = style;
+}
 
 bool variant_time_to_system_time(DateTime value, CalendarTime& out) {
     return date_time_to_calendar(value, out);

@@ -22,8 +22,8 @@ const char* iconv_name(int code_page) {
 
 // Converts with iconv; a byte the source cannot be read at is replaced by
 // `replacement` (already in the target encoding) and skipped.
-std::string convert(const char* from, const char* to, const std::string& input,
-                    std::size_t unit, const std::string& replacement) {
+std::string convert(const char* from, const char* to, const std::string& input, std::size_t unit,
+                    const std::string& replacement) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return std::string();

@@ -13,7 +13,9 @@ MessageSink& message_sink() {
     return sink;
 }
 
-QString to_qstring(const Text& gbk) { return QString::fromUtf8(gbk_to_utf8_text(gbk)); }
+QString to_qstring(const Text& gbk) {
+    return QString::fromUtf8(gbk_to_utf8_text(gbk));
+}
 
 }  // namespace
 
@@ -44,4 +46,6 @@ void message_box(const Text& text) {
     box.exec();
 }
 
-void set_message_sink(MessageSink sink) { message_sink() = std::move(sink); }
+void set_message_sink(MessageSink sink) {
+    message_sink() = std::move(sink);
+}

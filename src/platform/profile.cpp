@@ -42,7 +42,9 @@ Text strip_blanks(const Text& text) {
     return text.substr(begin, end - begin + 1);
 }
 
-bool same_name(const Text& a, const Text& b) { return upper_text(a) == upper_text(b); }
+bool same_name(const Text& a, const Text& b) {
+    return upper_text(a) == upper_text(b);
+}
 
 // The name of a section header line, or nothing.
 std::optional<Text> section_name(const Text& line) {
@@ -76,8 +78,7 @@ std::optional<std::pair<Text, Text>> key_line(const Text& line) {
 
 Text unquote(const Text& raw) {
     Text value = strip_blanks(raw);
-    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
-        value.back() == value[0]) {
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
         return value.substr(1, value.size() - 2);
     }
     return value;
@@ -180,6 +181,7 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
     if (lines[at - 1].ending.empty()) {
         lines[at - 1].ending = kCrLf;
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{key + "=" + clean_value, kCrLf});
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                 Line{key + "=" + clean_value, kCrLf});
     return replace_file_atomically(path, join_lines(lines));
 }

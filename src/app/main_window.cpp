@@ -1,0 +1,102 @@
+// The main window and its creation handler.
+#include "app/main_window.h"
+
+#include "app/activity_log.h"
+#include "app/settings.h"
+#include "app/update_cycle.h"
+#include "platform/events.h"
+#include "platform/files.h"
+
+namespace {
+
+const Text kBusyRefusal = "正在解析IP中，请停止解析后再进行操作";
+
+EditBoxStyle log_box_style() {
+    EditBoxStyle style;
+    style.multi_line = true;
+    style.read_only = true;
+    style.wrap_lines = true;
+    style.custom_colours = true;
+    style.text_colour = {0, 255, 0};
+    style.background = {0, 0, 0};
+    style.max_lines = kLogBoxMaxLines;
+    return style;
+}
+
+}  // namespace
+
+void initialise_settings_and_log() {
+    log_line("********** 欢迎使用岚桥 **********");
+    if (file_exists(settings_file_path())) {
+        log_line("配置文件已存在，开始读取配置文件...");
+    } else {
+        log_line("配置文件不存在，创建默认配置文件....");
+        write_default_settings();
+    }
+    load_settings();
+    log_line("配置文件初始化完毕。");
+    const Settings& s = settings();
+    log_line("当前IP线路：线路" + std::to_string(s.current_line));
+    log_line("accessKeyId：" + s.access_key_id);
+    log_line("accessSecret：" + s.access_secret);
+    log_line("当前解析域名：" + s.domain_name);
+    log_line("当前主机记录：" + s.host_record);
+    log_line("当前解析IP：" + s.resolved_ip);
+    log_line("当前解析ID：" + s.record_id);
+}
+
+MainWindow::MainWindow()
+    : window_("岚桥动态域名v1.0 - BY 青禾", 50, 50, 480, 334),
+      start_button_(window_, "按钮3", "开始解析", 10, 10, 80, 25),
+      stop_button_(window_, "按钮5", "停止解析", 100, 10, 80, 25),
+      ip_line_button_(window_, "按钮1", "公网IP线路", 190, 10, 80, 25),
+      api_key_button_(window_, "按钮2", "阿里云密钥", 280, 10, 80, 25),
+      domain_button_(window_, "按钮4", "域名列表", 370, 10, 80, 25),
+      log_box_(window_, "编辑框1", 10, 45, 453, 248, log_box_style()),
+      timer_(window_, "时钟1"),
+      cycle_(std::make_unique<UpdateCycle>(timer_)) {
+    start_button_.on_click([this] { cycle_->start(); });
+    stop_button_.on_click([this] { cycle_->stop(); });
+    ip_line_button_.on_click([this] { on_ip_line_window(); });
+    api_key_button_.on_click([this] { on_api_key_window(); });
+    domain_button_.on_click([this] { on_domain_window(); });
+    timer_.on_tick([this] { cycle_->check(); });
+    on_create();
+}
+
+MainWindow::~MainWindow() {
+    set_log_sink(nullptr);
+}
+
+void MainWindow::on_create() {
+    set_log_sink([this](const Text& piece) { log_box_.append(piece); });
+    initialise_settings_and_log();
+    settings().is_running = 0;
+    timer_.set_period(0);
+}
+
+void MainWindow::on_ip_line_window() {
+    if (settings().is_running == 1) {
+        message_box(kBusyRefusal);
+        return;
+    }
+}
+
+void MainWindow::on_api_key_window() {
+    if (settings().is_running == 1) {
+        message_box(kBusyRefusal);
+        return;
+    }
+}
+
+void MainWindow::on_domain_window() {
+    const Settings& s = settings();
+    if (s.is_running == 1) {
+        message_box(kBusyRefusal);
+        return;
+    }
+    if (s.access_key_id.empty() || s.access_secret.empty()) {
+        message_box("请先设置阿里云API密钥后再进行获取域名。");
+        return;
+    }
+}

@@ -1,0 +1,17 @@
+// The update cycle: started by the user, it checks the public address at once
+// and every 60 s, and points the DNS record at it whenever it changed.
+#pragma once
+
+class Timer;
+
+class UpdateCycle {
+  public:
+    explicit UpdateCycle(Timer& timer);
+    void start();
+    void stop();
+    void check();
+
+  private:
+    Timer& timer_;
+    bool checking_ = false;  // a tick that arrives during a check is skipped
+};
