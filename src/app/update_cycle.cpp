@@ -14,24 +14,25 @@ constexpr int kCheckPeriodMs = 60000;
 
 UpdateCycle::UpdateCycle(Timer& timer) : timer_(timer) {}
 
-void UpdateCycle::start() {
+bool UpdateCycle::start() {
     Settings& s = settings();
     if (s.access_key_id.empty() || s.access_secret.empty()) {
         message_box("请先设置阿里云API密钥！");
-        return;
+        return false;
     }
     if (s.domain_name.empty() || s.record_id.empty() || s.host_record.empty()) {
         message_box("请先去选择要解析的域名和记录");
-        return;
+        return false;
     }
     if (s.is_running == 1) {
         message_box("当前正在等待解析，如需停止请点击停止按钮。");
-        return;
+        return false;
     }
     s.is_running = 1;
     timer_.set_period(kCheckPeriodMs);
     log_line("********** 开始解析IP **********");
     check();
+    return true;
 }
 
 void UpdateCycle::stop() {

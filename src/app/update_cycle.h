@@ -7,7 +7,8 @@ class Timer;
 class UpdateCycle {
   public:
     explicit UpdateCycle(Timer& timer);
-    void start();
+    // True when the cycle was started (no refusal).
+    bool start();
     void stop();
     void check();
 

@@ -1,6 +1,9 @@
 // The toolkit over Qt 6 Widgets. Only this file knows the widgets behind the controls.
 #include "platform/toolkit.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -16,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSocketNotifier>
 #include <QTextBlock>
 #include <QTimer>
 #include <QTreeWidget>
@@ -87,11 +91,15 @@ W* place(Window& window, W* widget, int x, int y, int width, int height) {
 }  // namespace
 
 struct Application::Impl {
-    std::unique_ptr<QApplication> app;
+    std::unique_ptr<QCoreApplication> app;
 };
 
-Application::Application(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
-    impl_->app = std::make_unique<QApplication>(argc, argv);
+Application::Application(int& argc, char** argv, bool headless) : impl_(std::make_unique<Impl>()) {
+    if (headless) {
+        impl_->app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        impl_->app = std::make_unique<QApplication>(argc, argv);
+    }
 }
 
 Application::~Application() = default;
@@ -152,7 +160,43 @@ void set_modal_hook(ModalHook hook) {
 }
 
 int run_main_loop() {
-    return QApplication::exec();
+    return QCoreApplication::exec();
+}
+
+void quit_main_loop(int exit_code) {
+    QCoreApplication::exit(exit_code);
+}
+
+namespace {
+
+int g_signal_pipe[2] = {-1, -1};
+
+void write_signal_byte(int) {
+    char byte = 1;
+    [[maybe_unused]] ssize_t ignored = ::write(g_signal_pipe[1], &byte, 1);
+}
+
+}  // namespace
+
+void on_termination_signal(std::function<void()> handler) {
+    // A signal handler may only write to a pipe; the loop reads it and runs the handler.
+    if (g_signal_pipe[0] < 0 && ::pipe2(g_signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    auto* notifier =
+        new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, [handler = std::move(handler)]() {
+        char buffer[16];
+        while (::read(g_signal_pipe[0], buffer, sizeof buffer) > 0) {
+        }
+        handler();
+    });
+    struct sigaction action = {};
+    action.sa_handler = write_signal_byte;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
 }
 
 bool Control::is_enabled() const {
@@ -437,9 +481,13 @@ struct Timer::Impl {
     std::function<void()> handler;
 };
 
-Timer::Timer(Window& window, const Text& /*name*/) : impl_(std::make_unique<Impl>()) {
-    impl_->timer = new QTimer(window_widget(window));
-    QObject::connect(impl_->timer, &QTimer::timeout, [impl = impl_.get()]() {
+Timer::Timer(Window& window, const Text& name) : Timer(name) {
+    impl_->timer->setParent(window_widget(window));
+}
+
+Timer::Timer(const Text& /*name*/) : impl_(std::make_unique<Impl>()) {
+    impl_->timer = new QTimer();
+    QObject::connect(impl_->timer.data(), &QTimer::timeout, [impl = impl_.get()]() {
         if (impl->handler) {
             impl->handler();
         }

@@ -17,7 +17,8 @@ struct Colour {
 // The toolkit's process-wide state; one exists while any window does.
 class Application {
   public:
-    Application(int& argc, char** argv);
+    // A headless application has a message loop and timers but no windows.
+    Application(int& argc, char** argv, bool headless = false);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -56,8 +57,12 @@ class Window {
 using ModalHook = std::function<void(Window& window)>;
 void set_modal_hook(ModalHook hook);
 
-// Runs the message loop until the main window is closed; returns its exit code.
+// Runs the message loop until the main window is closed or quit_main_loop is
+// called; returns the exit code.
 int run_main_loop();
+void quit_main_loop(int exit_code);
+// Runs `handler` on the message loop when SIGTERM or SIGINT arrives.
+void on_termination_signal(std::function<void()> handler);
 
 class Control {
   public:
@@ -156,6 +161,7 @@ class ListView : public Control {
 class Timer {
   public:
     Timer(Window& window, const Text& name);
+    explicit Timer(const Text& name);  // not tied to a window
     ~Timer();
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;

@@ -1,0 +1,69 @@
+// The headless mode.
+#include "app/headless.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "app/activity_log.h"
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "app/update_cycle.h"
+#include "platform/codepage.h"
+#include "platform/events.h"
+#include "platform/toolkit.h"
+
+namespace {
+
+constexpr int kExitFailedLine = 1;
+constexpr int kExitRefused = 2;
+
+// The terminal speaks UTF-8 with LF line ends.
+void write_to(std::FILE* stream, const Text& gbk) {
+    Text utf8 = gbk_to_utf8_text(replace_text(gbk, "\r\n", "\n"));
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+int run_headless(int argc, char** argv) {
+    Application application(argc, argv, /*headless=*/true);
+    set_log_sink([](const Text& piece) { write_to(stdout, piece); });
+
+    std::vector<Text> start_messages;
+    bool starting = true;
+    set_message_sink([&](const Text& text) {
+        if (starting) {
+            start_messages.push_back(text);
+            return;
+        }
+        write_to(stderr, text + "\n");
+        quit_main_loop(kExitFailedLine);
+    });
+
+    initialise_settings_and_log(/*mask_secret=*/true);
+    settings().is_running = 0;
+    Timer timer("时钟1");
+    UpdateCycle cycle(timer);
+    timer.on_tick([&cycle] { cycle.check(); });
+    on_termination_signal([&cycle] {
+        cycle.stop();
+        quit_main_loop(0);
+    });
+
+    bool started = cycle.start();
+    starting = false;
+    for (const Text& text : start_messages) {
+        write_to(stderr, text + "\n");
+    }
+    if (!started) {
+        return kExitRefused;
+    }
+    if (!start_messages.empty()) {
+        return kExitFailedLine;  // the first check found no address
+    }
+    int code = run_main_loop();
+    set_log_sink(nullptr);
+    set_message_sink(nullptr);
+    return code;
+}
