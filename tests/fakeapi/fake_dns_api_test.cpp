@@ -399,6 +399,10 @@ TEST_F(FakeDnsApiTest, ForcedFailuresComeFirstThenNormalService) {
     fake.fail_next("InternalError", "The request processing has failed.", 500, 1,
                    "DescribeDomains");
     fake.drop_next(1, "DescribeDomainRecords");
+    std::vector<int> observed;
+    fake.set_observer([&](const FakeRequest&, const FakeAnswer& answer) {
+        observed.push_back(answer.http_status);
+    });
 
     auto answer = post(request("DescribeDomains"));
     ASSERT_TRUE(answer);
@@ -412,6 +416,8 @@ TEST_F(FakeDnsApiTest, ForcedFailuresComeFirstThenNormalService) {
     EXPECT_EQ(post(request("DescribeDomains"))->status, 200);
     EXPECT_EQ(fake.request_count(), 3);
     EXPECT_EQ(fake.last_answer().http_status, 200);
+    EXPECT_EQ(observed, (std::vector<int>{500, 0, 200}));
+    fake.set_observer(nullptr);
 }
 
 // A throwaway self-signed certificate for 127.0.0.1, written as PEM files.

@@ -190,6 +190,11 @@ void FakeDnsApi::drop_next(int times, const std::string& action) {
     }
 }
 
+void FakeDnsApi::set_observer(std::function<void(const FakeRequest&, const FakeAnswer&)> observer) {
+    std::lock_guard lock(mutex_);
+    observer_ = std::move(observer);
+}
+
 std::optional<FakeDnsApi::Fault> FakeDnsApi::take_fault(const std::string& action) {
     for (auto it = faults_.begin(); it != faults_.end(); ++it) {
         if (it->action.empty() || it->action == action) {
@@ -217,19 +222,31 @@ void FakeDnsApi::serve(const httplib::Request& req, httplib::Response& res) {
         request.params.insert(request.params.end(), body.begin(), body.end());
     }
 
-    std::lock_guard lock(mutex_);
-    requests_.push_back(request);
-    std::optional<Fault> fault = take_fault(request.param("Action"));
-    if (fault && fault->drop) {
-        answers_.push_back({0, "", ""});
+    FakeAnswer answer;
+    std::function<void(const FakeRequest&, const FakeAnswer&)> observer;
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(request);
+        std::optional<Fault> fault = take_fault(request.param("Action"));
+        if (fault && fault->drop) {
+            answer = {0, "", ""};
+        } else if (fault) {
+            answer = service_.error(fault->http_status, fault->code, fault->message);
+        } else {
+            answer = service_.handle(request.method, request.params);
+        }
+        answers_.push_back(answer);
+        observer = observer_;
+    }
+    if (answer.http_status == 0) {
         // A provider that fails makes the server close the connection after the headers.
         res.set_content_provider(64, "application/json",
                                  [](size_t, size_t, httplib::DataSink&) { return false; });
-        return;
+    } else {
+        res.status = answer.http_status;
+        res.set_content(answer.body, "application/json;charset=utf-8");
     }
-    FakeAnswer answer = fault ? service_.error(fault->http_status, fault->code, fault->message)
-                              : service_.handle(request.method, request.params);
-    answers_.push_back(answer);
-    res.status = answer.http_status;
-    res.set_content(answer.body, "application/json;charset=utf-8");
+    if (observer) {
+        observer(request, answer);
+    }
 }

@@ -70,6 +70,9 @@ class FakeDnsApi {
     std::string last_param(const std::string& name) const;
     FakeAnswer last_answer() const;
     void clear_traffic();
+    // Called from the server's thread once each answer is decided (status 0: dropped),
+    // outside the fake's lock; an empty function stops the calls.
+    void set_observer(std::function<void(const FakeRequest&, const FakeAnswer&)> observer);
 
     // The next `times` requests (of `action`, or any) get this error answer
     // instead of being served; they still count as requests.
@@ -103,4 +106,5 @@ class FakeDnsApi {
     std::vector<FakeRequest> requests_;
     std::vector<FakeAnswer> answers_;  // one per request; a dropped one has status 0
     std::vector<Fault> faults_;
+    std::function<void(const FakeRequest&, const FakeAnswer&)> observer_;
 };
