@@ -113,7 +113,11 @@ void compress_bytes(std::uint32_t state[5], const std::uint8_t* block) {
 
 Words bytes_to_words(const Bytes& bytes) {
     Words words((bytes.size() + 3) / 4, 0);
-    for (std::size_t k = 0; k < bytes.size(); ++k) {
+    const std::size_t whole = bytes.size() / 4;
+    for (std::size_t i = 0; i < whole; ++i) {
+        words[i] = load_big_endian(bytes.data() + 4 * i);
+    }
+    for (std::size_t k = 4 * whole; k < bytes.size(); ++k) {
         words[k / 4] |= std::uint32_t{bytes[k]} << (24 - 8 * (k % 4));
     }
     return words;

@@ -64,20 +64,21 @@ Text number_to_script_text(double value) {
     // As ECMAScript's Number::toString: value = 0.digits * 10^n.
     const int k = static_cast<int>(digits.size());
     const int n = exponent + 1;
+    Text out = sign;
     if (k <= n && n <= 21) {
-        return sign + digits + Text(n - k, '0');
+        out.append(digits).append(n - k, '0');
+    } else if (0 < n && n <= 21) {
+        out.append(digits, 0, n).append(1, '.').append(digits, n);
+    } else if (-6 < n && n <= 0) {
+        out.append("0.").append(-n, '0').append(digits);
+    } else {
+        out.append(digits, 0, 1);
+        if (k > 1) {
+            out.append(1, '.').append(digits, 1);
+        }
+        out.append(n - 1 < 0 ? "e-" : "e+").append(std::to_string(std::abs(n - 1)));
     }
-    if (0 < n && n <= 21) {
-        return sign + digits.substr(0, n) + "." + digits.substr(n);
-    }
-    if (-6 < n && n <= 0) {
-        return sign + "0." + Text(-n, '0') + digits;
-    }
-    Text mantissa = digits.substr(0, 1);
-    if (k > 1) {
-        mantissa += "." + digits.substr(1);
-    }
-    return sign + mantissa + "e" + (n - 1 < 0 ? "-" : "+") + std::to_string(std::abs(n - 1));
+    return out;
 }
 
 void set_random_for_testing(std::function<double()> source) {
