@@ -2,6 +2,8 @@
 // redirects end every transfer without a crash or a hang.
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <chrono>
 
 #include "http/web_request.h"
@@ -108,4 +110,18 @@ TEST(HostileServer, HeaderBlockOverTheCapIsRefused) {
     ASSERT_TRUE(client.open("GET", server.url("/")));
     EXPECT_FALSE(client.send());
     EXPECT_EQ(client.response_headers(), "");
+}
+
+TEST(HostileServer, WindowsKeepRunningWhileATransferWaits) {
+    ScriptedServer server([](const std::string&) { return std::string("HTTP/1.1 200 OK\r\n"); },
+                          true);
+    WinHttpClient client;
+    client.set_timeouts(1000, 1000, 1000, 600);
+    ASSERT_TRUE(client.open("GET", server.url("/")));
+    int timer_events = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++timer_events; });
+    timer.start(100);
+    EXPECT_FALSE(client.send());
+    EXPECT_GE(timer_events, 2);
 }
