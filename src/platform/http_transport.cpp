@@ -307,7 +307,15 @@ bool HttpRequest::send(const Bytes& body) {
                object;
     Text verb = verb_;
     Bytes hop_body = body;
+    // Hops may drop headers and credentials; a later send starts from the caller's set.
     HeaderList saved_headers = headers_;
+    const Text saved_user = server_user_;
+    const Text saved_password = server_password_;
+    auto restore = [&] {
+        headers_ = saved_headers;
+        server_user_ = saved_user;
+        server_password_ = saved_password;
+    };
     int total = session.timeouts().total;
     exchange_deadline_ =
         total > 0
@@ -316,7 +324,7 @@ bool HttpRequest::send(const Bytes& body) {
     for (int hop = 0;; ++hop) {
         error_ = perform(url, verb, hop_body);
         if (error_ != HttpError::none) {
-            headers_ = saved_headers;
+            restore();
             return false;
         }
         if (!follow_redirects_ || hop >= session.max_redirects() ||
@@ -346,7 +354,7 @@ bool HttpRequest::send(const Bytes& body) {
         }
         url = next;
     }
-    headers_ = saved_headers;
+    restore();
     return true;
 }
 

@@ -232,3 +232,14 @@ TEST_F(WebRequest, RefusedAndOversizedHeaders) {
     }
     EXPECT_TRUE(web_request("http://127.0.0.1:" + std::to_string(closed_port) + "/").empty());
 }
+
+TEST_F(WebRequest, NamedProxyGetsTheWholeUrl) {
+    ScriptedServer proxy([](const std::string&) { return http_answer("via proxy"); });
+    const Text proxy_address = "127.0.0.1:" + std::to_string(proxy.port());
+    EXPECT_EQ(as_text(web_request("http://far.invalid:8080/x?y=1", kWebGet, "", nullptr, nullptr,
+                                  "", nullptr, false, nullptr, proxy_address)),
+              "via proxy");
+    EXPECT_EQ(proxy.requests().back().rfind("GET http://far.invalid:8080/x?y=1 HTTP/1.1\r\n", 0),
+              0u)
+        << proxy.requests().back();
+}

@@ -372,3 +372,25 @@ TEST(WinHttpClient, ConnectionReusedForTheSameHostAndPort) {
     ASSERT_TRUE(copy.send());
     EXPECT_EQ(server.accepted_connections(), 3);
 }
+
+TEST(WinHttpClient, ProxyWithCredentialsWaitingForTheNextSend) {
+    ScriptedServer proxy([](const std::string&) { return http_answer("via proxy"); });
+    const Text proxy_address = "127.0.0.1:" + std::to_string(proxy.port());
+    WinHttpClient client;
+    EXPECT_TRUE(client.set_proxy(proxy_address, "user", "pass"));
+    ASSERT_TRUE(client.open("GET", "http://far.invalid/page"));
+    ASSERT_TRUE(client.send());
+    EXPECT_EQ(client.response_text(), "via proxy");
+    std::string request = proxy.requests().back();
+    EXPECT_EQ(request.rfind("GET http://far.invalid/page HTTP/1.1\r\n", 0), 0u) << request;
+    EXPECT_NE(request.find("\r\nProxy-Authorization: Basic dXNlcjpwYXNz\r\n"), std::string::npos);
+
+    // The credentials were spent; an empty server switches back to direct access.
+    ASSERT_TRUE(client.open("GET", "http://far.invalid/again"));
+    ASSERT_TRUE(client.send());
+    EXPECT_EQ(proxy.requests().back().find("Proxy-Authorization"), std::string::npos);
+    EXPECT_TRUE(client.set_proxy("", "", ""));
+    ASSERT_TRUE(client.open("GET", proxy.url("/direct")));
+    ASSERT_TRUE(client.send());
+    EXPECT_EQ(proxy.requests().back().rfind("GET /direct HTTP/1.1\r\n", 0), 0u);
+}
