@@ -166,6 +166,15 @@ Text trim_text(const Text& text) {
     return text.substr(begin, end - begin);
 }
 
+Text trim_blanks(const Text& text) {
+    std::size_t begin = text.find_first_not_of(" \t");
+    if (begin == Text::npos) {
+        return Text();
+    }
+    std::size_t end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
 namespace {
 
 Text change_case(const Text& text, bool upper) {
@@ -191,6 +200,10 @@ Text upper_text(const Text& text) {
 
 Text lower_text(const Text& text) {
     return change_case(text, false);
+}
+
+bool equal_ignoring_case(const Text& a, const Text& b) {
+    return upper_text(a) == upper_text(b);
 }
 
 Text replace_text(const Text& text, const Text& from, const Text& to) {

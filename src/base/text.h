@@ -30,8 +30,12 @@ Text join_texts(const TextArray& pieces, const Text& separator);
 
 // Strips ASCII spaces and ideographic spaces (A1 A1) at both ends; tabs and line ends stay.
 Text trim_text(const Text& text);
+// Strips spaces and tabs at both ends (the blanks of INI files and HTTP headers).
+Text trim_blanks(const Text& text);
 Text upper_text(const Text& text);
 Text lower_text(const Text& text);
+// Byte equality with ASCII letters compared without regard to case.
+bool equal_ignoring_case(const Text& a, const Text& b);
 Text replace_text(const Text& text, const Text& from, const Text& to);
 
 // The whole number the text begins with (optional sign), 0 when none; clamped to 32 bits.

@@ -10,15 +10,6 @@
 
 namespace {
 
-Text trim_blanks(const Text& text) {
-    std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == Text::npos) {
-        return Text();
-    }
-    std::size_t end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
-
 bool domain_matches(const Text& host, const Text& domain) {
     if (host == domain) {
         return true;

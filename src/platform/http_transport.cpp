@@ -9,12 +9,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <optional>
 
 #include "platform/events.h"
+#include "platform/files.h"
 #include "platform/http_url.h"
 
 namespace {
@@ -29,24 +28,6 @@ std::atomic<std::uint64_t> transfers_started{0};
 void ensure_curl_initialised() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-Text trim_blanks(const Text& text) {
-    std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == Text::npos) {
-        return Text();
-    }
-    std::size_t end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
-
-bool same_name(const Text& a, const Text& b) {
-    return lower_text(a) == lower_text(b);
-}
-
-std::string read_whole_file(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // The system's CA bundle together with the one SSL_CERT_FILE names; empty when the
@@ -65,7 +46,11 @@ std::string combined_ca_bundle() {
         const char* system = info != nullptr && info->cainfo != nullptr
                                  ? info->cainfo
                                  : "/etc/ssl/certs/ca-certificates.crt";
-        bundle = read_whole_file(system) + "\n" + read_whole_file(extra);
+        Text system_certificates;
+        Text extra_certificates;
+        read_whole_file(system, system_certificates);
+        read_whole_file(extra, extra_certificates);
+        bundle = system_certificates + "\n" + extra_certificates;
         cached_for = extra;
     }
     return bundle;
@@ -128,14 +113,16 @@ bool is_http_url(const Text& url) {
 using HeaderList = std::vector<std::pair<Text, Text>>;
 
 HeaderList::iterator find_header(HeaderList& headers, const Text& name) {
-    return std::find_if(headers.begin(), headers.end(),
-                        [&](const auto& header) { return same_name(header.first, name); });
+    return std::find_if(headers.begin(), headers.end(), [&](const auto& header) {
+        return equal_ignoring_case(header.first, name);
+    });
 }
 
 void remove_headers(HeaderList& headers, const Text& name) {
-    headers.erase(std::remove_if(headers.begin(), headers.end(),
-                                 [&](const auto& header) { return same_name(header.first, name); }),
-                  headers.end());
+    headers.erase(
+        std::remove_if(headers.begin(), headers.end(),
+                       [&](const auto& header) { return equal_ignoring_case(header.first, name); }),
+        headers.end());
 }
 
 struct CurlHeaderList {
@@ -270,7 +257,7 @@ bool HttpRequest::add_headers(const Text& lines, unsigned flags) {
 
 bool HttpRequest::has_header(const Text& name) const {
     return std::any_of(headers_.begin(), headers_.end(),
-                       [&](const auto& header) { return same_name(header.first, name); });
+                       [&](const auto& header) { return equal_ignoring_case(header.first, name); });
 }
 
 void HttpRequest::set_proxy_credentials(const Text& user, const Text& password) {
@@ -533,7 +520,7 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
         for (const Text& line : split_text(raw_headers_, "\r\n")) {
             std::size_t colon = line.find(':');
             if (colon != Text::npos &&
-                same_name(trim_blanks(line.substr(0, colon)), "Set-Cookie")) {
+                equal_ignoring_case(trim_blanks(line.substr(0, colon)), "Set-Cookie")) {
                 session.cookie_store().set_from_header(url, trim_blanks(line.substr(colon + 1)));
             }
         }

@@ -32,23 +32,9 @@ std::vector<Line> split_lines(const Text& file) {
     return lines;
 }
 
-// Blanks here are spaces and tabs, as the original functions skip them.
-Text strip_blanks(const Text& text) {
-    std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == Text::npos) {
-        return Text();
-    }
-    std::size_t end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
-
-bool same_name(const Text& a, const Text& b) {
-    return upper_text(a) == upper_text(b);
-}
-
 // The name of a section header line, or nothing.
 std::optional<Text> section_name(const Text& line) {
-    Text stripped = strip_blanks(line);
+    Text stripped = trim_blanks(line);
     if (stripped.empty() || stripped[0] != '[') {
         return std::nullopt;
     }
@@ -56,11 +42,11 @@ std::optional<Text> section_name(const Text& line) {
     if (close == Text::npos) {
         return std::nullopt;
     }
-    return strip_blanks(stripped.substr(1, close - 1));
+    return trim_blanks(stripped.substr(1, close - 1));
 }
 
 bool is_comment(const Text& line) {
-    Text stripped = strip_blanks(line);
+    Text stripped = trim_blanks(line);
     return !stripped.empty() && stripped[0] == ';';
 }
 
@@ -73,11 +59,11 @@ std::optional<std::pair<Text, Text>> key_line(const Text& line) {
     if (eq == Text::npos) {
         return std::nullopt;
     }
-    return std::make_pair(strip_blanks(line.substr(0, eq)), line.substr(eq + 1));
+    return std::make_pair(trim_blanks(line.substr(0, eq)), line.substr(eq + 1));
 }
 
 Text unquote(const Text& raw) {
-    Text value = strip_blanks(raw);
+    Text value = trim_blanks(raw);
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
         return value.substr(1, value.size() - 2);
     }
@@ -93,7 +79,7 @@ struct SectionRange {
 std::optional<SectionRange> find_section(const std::vector<Line>& lines, const Text& section) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::optional<Text> name = section_name(lines[i].content);
-        if (name && same_name(*name, section)) {
+        if (name && equal_ignoring_case(*name, section)) {
             std::size_t end = i + 1;
             while (end < lines.size() && !section_name(lines[end].content)) {
                 ++end;
@@ -138,7 +124,7 @@ Text read_profile_string(const Text& section, const Text& key, const Text& path)
     }
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         auto kv = key_line(lines[i].content);
-        if (kv && same_name(kv->first, key)) {
+        if (kv && equal_ignoring_case(kv->first, key)) {
             return unquote(kv->second);
         }
     }
@@ -166,7 +152,7 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
     }
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         auto kv = key_line(lines[i].content);
-        if (kv && same_name(kv->first, key)) {
+        if (kv && equal_ignoring_case(kv->first, key)) {
             lines[i].content = kv->first + "=" + clean_value;
             return replace_file_atomically(path, join_lines(lines));
         }
@@ -174,7 +160,7 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
     // New key: after the section's last non-blank line.
     std::size_t at = range->header + 1;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        if (!strip_blanks(lines[i].content).empty()) {
+        if (!trim_blanks(lines[i].content).empty()) {
             at = i + 1;
         }
     }
