@@ -83,15 +83,18 @@ void MainWindow::on_create() {
     timer_.set_period(0);
 }
 
+// A check that was stopped may still be finishing; settings must not change under it.
+bool MainWindow::is_busy() const { return settings().is_running == 1 || cycle_->is_checking(); }
+
 void MainWindow::on_ip_line_window() {
-    if (settings().is_running == 1) {
+    if (is_busy()) {
         message_box(kBusyRefusal);
         return;
     }
 }
 
 void MainWindow::on_api_key_window() {
-    if (settings().is_running == 1) {
+    if (is_busy()) {
         message_box(kBusyRefusal);
         return;
     }
@@ -99,7 +102,7 @@ void MainWindow::on_api_key_window() {
 
 void MainWindow::on_domain_window() {
     const Settings& s = settings();
-    if (s.is_running == 1) {
+    if (is_busy()) {
         message_box(kBusyRefusal);
         return;
     }

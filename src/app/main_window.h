@@ -29,6 +29,7 @@ class MainWindow {
 
   private:
     void on_create();
+    bool is_busy() const;
     void on_ip_line_window();
     void on_api_key_window();
     void on_domain_window();

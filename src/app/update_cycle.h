@@ -11,6 +11,8 @@ class UpdateCycle {
     bool start();
     void stop();
     void check();
+    // True while a check is under way (it may dispatch window messages while it waits).
+    bool is_checking() const { return checking_; }
 
   private:
     void halt();  // stops without a log line
