@@ -6,6 +6,8 @@
 #include "app/update_cycle.h"
 #include "platform/events.h"
 #include "platform/files.h"
+#include "ui/api_key_window.h"
+#include "ui/ip_line_window.h"
 
 namespace {
 
@@ -88,6 +90,8 @@ void MainWindow::on_ip_line_window() {
         message_box(kBusyRefusal);
         return;
     }
+    IpLineWindow ip_line_window;
+    ip_line_window.window().run_modal();
 }
 
 void MainWindow::on_api_key_window() {
@@ -95,6 +99,8 @@ void MainWindow::on_api_key_window() {
         message_box(kBusyRefusal);
         return;
     }
+    ApiKeyWindow api_key_window;
+    api_key_window.window().run_modal();
 }
 
 void MainWindow::on_domain_window() {
