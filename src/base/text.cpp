@@ -108,18 +108,18 @@ TextArray split_text(const Text& text, const Text& separator) {
         pieces.push_back(text);
         return pieces;
     }
-    int from = 1;
-    for (;;) {
-        int at = find_text(text, separator, from);
-        if (at < 0) {
-            break;
+    // One walk over the characters: a separator counts where a character begins and
+    // not inside the previous separator.
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size();
+         i += is_gbk_lead_byte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
+        if (i >= from && matches_at(text, i, separator, false)) {
+            pieces.push_back(text.substr(from, i - from));
+            from = i + separator.size();
         }
-        pieces.push_back(
-            text.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(at - from)));
-        from = at + static_cast<int>(separator.size());
     }
-    if (static_cast<std::size_t>(from) <= text.size()) {
-        pieces.push_back(text.substr(static_cast<std::size_t>(from - 1)));
+    if (from < text.size()) {
+        pieces.push_back(text.substr(from));
     }
     return pieces;
 }

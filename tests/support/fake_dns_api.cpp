@@ -1,0 +1,252 @@
+#include "support/fake_dns_api.h"
+
+#include <httplib.h>
+
+#include <chrono>
+
+namespace {
+
+bool is_form_content_type(const std::string& content_type) {
+    static const std::string kForm = "application/x-www-form-urlencoded";
+    if (content_type.size() < kForm.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < kForm.size(); ++i) {
+        char c = content_type[i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != kForm[i]) {
+            return false;
+        }
+    }
+    return content_type.size() == kForm.size() || content_type[kForm.size()] == ';' ||
+           content_type[kForm.size()] == ' ';
+}
+
+}  // namespace
+
+std::string FakeRequest::param(const std::string& name) const {
+    const std::string* value = find_param(params, name);
+    return value == nullptr ? std::string() : *value;
+}
+
+FakeDnsApi::FakeDnsApi() : server_(std::make_unique<httplib::Server>()) {
+    start();
+}
+
+FakeDnsApi::FakeDnsApi(const std::string& cert_file, const std::string& key_file)
+    : server_(std::make_unique<httplib::SSLServer>(cert_file.c_str(), key_file.c_str())),
+      https_(true) {
+    start();
+}
+
+FakeDnsApi::~FakeDnsApi() {
+    if (thread_.joinable()) {
+        server_->stop();
+        thread_.join();
+    }
+}
+
+void FakeDnsApi::start() {
+    if (!server_->is_valid()) {
+        return;
+    }
+    auto handler = [this](const httplib::Request& req, httplib::Response& res) { serve(req, res); };
+    server_->Get("/", handler);
+    server_->Post("/", handler);
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    if (port_ <= 0) {
+        return;
+    }
+    thread_ = std::thread([this] {
+        server_->listen_after_bind();
+        thread_done_ = true;
+    });
+    // stop() is only heard once the accept loop runs, so wait for it.
+    while (!server_->is_running() && !thread_done_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+bool FakeDnsApi::is_running() const {
+    return server_->is_running();
+}
+
+std::string FakeDnsApi::url() const {
+    return std::string(https_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + "/";
+}
+
+void FakeDnsApi::set_access_key(const std::string& id, const std::string& secret) {
+    std::lock_guard lock(mutex_);
+    service_.set_access_key(id, secret);
+}
+
+std::string FakeDnsApi::add_domain(const std::string& name, const std::string& puny_code) {
+    std::lock_guard lock(mutex_);
+    return service_.add_domain(name, puny_code);
+}
+
+std::string FakeDnsApi::add_record(const std::string& domain, const std::string& rr,
+                                   const std::string& value, const std::string& type,
+                                   const std::string& status, const std::string& record_id) {
+    FakeRecord record;
+    record.domain_name = domain;
+    record.rr = rr;
+    record.value = value;
+    record.type = type;
+    record.status = status;
+    record.record_id = record_id;
+    return add_record(record);
+}
+
+std::string FakeDnsApi::add_record(const FakeRecord& record) {
+    std::lock_guard lock(mutex_);
+    return service_.add_record(record);
+}
+
+std::optional<FakeRecord> FakeDnsApi::record(const std::string& record_id) const {
+    std::lock_guard lock(mutex_);
+    return service_.find_record(record_id);
+}
+
+std::vector<FakeRecord> FakeDnsApi::records(const std::string& domain) const {
+    std::lock_guard lock(mutex_);
+    return service_.records_of(domain);
+}
+
+void FakeDnsApi::set_clock(std::function<std::int64_t()> unix_seconds) {
+    std::lock_guard lock(mutex_);
+    service_.set_clock(std::move(unix_seconds));
+}
+
+int FakeDnsApi::request_count(const std::string& action) const {
+    std::lock_guard lock(mutex_);
+    int count = 0;
+    for (const FakeRequest& request : requests_) {
+        count += action.empty() || request.param("Action") == action ? 1 : 0;
+    }
+    return count;
+}
+
+int FakeDnsApi::accepted_count(const std::string& action) const {
+    std::lock_guard lock(mutex_);
+    int count = 0;
+    for (size_t i = 0; i < requests_.size(); ++i) {
+        bool matches = action.empty() || requests_[i].param("Action") == action;
+        count += matches && answers_[i].http_status == 200 ? 1 : 0;
+    }
+    return count;
+}
+
+std::vector<std::string> FakeDnsApi::error_codes() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> codes;
+    for (const FakeAnswer& answer : answers_) {
+        if (!answer.code.empty()) {
+            codes.push_back(answer.code);
+        }
+    }
+    return codes;
+}
+
+std::vector<FakeRequest> FakeDnsApi::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+FakeRequest FakeDnsApi::last_request() const {
+    std::lock_guard lock(mutex_);
+    return requests_.empty() ? FakeRequest() : requests_.back();
+}
+
+std::string FakeDnsApi::last_param(const std::string& name) const {
+    return last_request().param(name);
+}
+
+FakeAnswer FakeDnsApi::last_answer() const {
+    std::lock_guard lock(mutex_);
+    return answers_.empty() ? FakeAnswer() : answers_.back();
+}
+
+void FakeDnsApi::clear_traffic() {
+    std::lock_guard lock(mutex_);
+    requests_.clear();
+    answers_.clear();
+}
+
+void FakeDnsApi::fail_next(const std::string& code, const std::string& message, int http_status,
+                           int times, const std::string& action) {
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < times; ++i) {
+        faults_.push_back({action, false, http_status, code, message});
+    }
+}
+
+void FakeDnsApi::drop_next(int times, const std::string& action) {
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < times; ++i) {
+        faults_.push_back({action, true, 0, "", ""});
+    }
+}
+
+void FakeDnsApi::set_observer(std::function<void(const FakeRequest&, const FakeAnswer&)> observer) {
+    std::lock_guard lock(mutex_);
+    observer_ = std::move(observer);
+}
+
+std::optional<FakeDnsApi::Fault> FakeDnsApi::take_fault(const std::string& action) {
+    for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+        if (it->action.empty() || it->action == action) {
+            Fault fault = *it;
+            faults_.erase(it);
+            return fault;
+        }
+    }
+    return std::nullopt;
+}
+
+void FakeDnsApi::serve(const httplib::Request& req, httplib::Response& res) {
+    FakeRequest request;
+    request.method = req.method;
+    request.target = req.target;
+    request.content_type = req.get_header_value("Content-Type");
+    request.body = req.body;
+    size_t query = req.target.find('?');
+    if (query != std::string::npos) {
+        request.params = decode_form(std::string_view(req.target).substr(query + 1));
+    }
+    // As on the service, a POST body is read as parameters only when it is declared a form.
+    if (req.method == "POST" && is_form_content_type(request.content_type)) {
+        FormParams body = decode_form(req.body);
+        request.params.insert(request.params.end(), body.begin(), body.end());
+    }
+
+    FakeAnswer answer;
+    std::function<void(const FakeRequest&, const FakeAnswer&)> observer;
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(request);
+        std::optional<Fault> fault = take_fault(request.param("Action"));
+        if (fault && fault->drop) {
+            answer = {0, "", ""};
+        } else if (fault) {
+            answer = service_.error(fault->http_status, fault->code, fault->message);
+        } else {
+            answer = service_.handle(request.method, request.params);
+        }
+        answers_.push_back(answer);
+        observer = observer_;
+    }
+    if (answer.http_status == 0) {
+        // A provider that fails makes the server close the connection after the headers.
+        res.set_content_provider(64, "application/json",
+                                 [](size_t, size_t, httplib::DataSink&) { return false; });
+    } else {
+        res.status = answer.http_status;
+        res.set_content(answer.body, "application/json;charset=utf-8");
+    }
+    if (observer) {
+        observer(request, answer);
+    }
+}

@@ -1,0 +1,60 @@
+// Runs the fake cloud DNS endpoint by hand, to try the program against it:
+// one account with one record, every request printed, until SIGINT or SIGTERM.
+#include <signal.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "support/fake_dns_api.h"
+
+int main(int argc, char** argv) {
+    int first = 1;
+    std::string cert, key;
+    if (argc > 3 && std::strcmp(argv[1], "--https") == 0) {
+        cert = argv[2];
+        key = argv[3];
+        first = 4;
+    }
+    if (argc - first < 5) {
+        std::fprintf(stderr,
+                     "usage: %s [--https CERT KEY] KEY_ID SECRET DOMAIN RR VALUE [RECORD_ID]\n"
+                     "Then run the client with DDNS_API_URL set to the printed URL.\n",
+                     argv[0]);
+        return 2;
+    }
+    // Block the stop signals before the server's threads start, so only sigwait sees them.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+    FakeDnsApi fake = cert.empty() ? FakeDnsApi() : FakeDnsApi(cert, key);
+    if (!fake.is_running()) {
+        std::fprintf(stderr, "the server did not start\n");
+        return 1;
+    }
+    fake.set_access_key(argv[first], argv[first + 1]);
+    std::string record_id = fake.add_record(argv[first + 2], argv[first + 3], argv[first + 4], "A",
+                                            "ENABLE", argc - first > 5 ? argv[first + 5] : "");
+    fake.set_observer([](const FakeRequest& request, const FakeAnswer& answer) {
+        std::printf("%s %s -> %d %s", request.method.c_str(), request.param("Action").c_str(),
+                    answer.http_status, answer.code.c_str());
+        if (request.param("Action") == "UpdateDomainRecord") {
+            std::printf(" (RR=%s Value=%s)", request.param("RR").c_str(),
+                        request.param("Value").c_str());
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    });
+    std::printf("url: %s\nrecord: %s %s.%s = %s\n", fake.url().c_str(), record_id.c_str(),
+                argv[first + 3], argv[first + 2], argv[first + 4]);
+    std::fflush(stdout);
+
+    int signal_number = 0;
+    sigwait(&stop_signals, &signal_number);
+    auto record = fake.record(record_id);
+    std::printf("stopped; record %s holds %s\n", record_id.c_str(), record->value.c_str());
+    return 0;
+}
