@@ -71,7 +71,7 @@ std::size_t decode_utf8(std::string_view s, std::size_t at, std::uint32_t& cp) {
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(std::string_view text) : s_(text) {}
 
     std::optional<JsonValue> run() {
@@ -93,7 +93,7 @@ public:
         return value;
     }
 
-private:
+  private:
     bool at_end() const { return pos_ >= s_.size(); }
     char peek() const { return s_[pos_]; }
 
@@ -637,8 +637,8 @@ JsonValue* JsonValue::member_for_write(std::string_view name) {
 }
 
 bool JsonValue::set_element(std::size_t index, JsonValue value) {
-    if (type_ != JsonType::Array ||
-        (index >= array_->elements.size() && index - array_->elements.size() >= kJsonMaxArrayGrowth)) {
+    if (type_ != JsonType::Array || (index >= array_->elements.size() &&
+                                     index - array_->elements.size() >= kJsonMaxArrayGrowth)) {
         return false;
     }
     std::vector<JsonValue>& elements = writable_array().elements;
@@ -742,7 +742,9 @@ bool JsonObject::erase(std::string_view name) {
     return true;
 }
 
-std::optional<JsonValue> parse_json(std::string_view utf8) { return Parser(utf8).run(); }
+std::optional<JsonValue> parse_json(std::string_view utf8) {
+    return Parser(utf8).run();
+}
 
 std::string stringify_json(const JsonValue& value) {
     if (value.type() == JsonType::Undefined) {
@@ -765,7 +767,8 @@ std::string json_number_text(double value) {
     }
     // Shortest digits that read back, then laid out as the script engine does.
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
     std::string_view scientific(buffer, static_cast<std::size_t>(result.ptr - buffer));
     std::string out;
     if (scientific.front() == '-') {

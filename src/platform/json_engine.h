@@ -23,7 +23,7 @@ struct JsonArray;
 struct JsonObject;
 
 class JsonValue {
-public:
+  public:
     JsonValue() = default;  // undefined
     static JsonValue null();
     static JsonValue boolean(bool value);
@@ -65,7 +65,7 @@ public:
     // Levels of nested arrays and objects (0 for any other value).
     int depth() const;
 
-private:
+  private:
     JsonArray& writable_array();
     JsonObject& writable_object();
 

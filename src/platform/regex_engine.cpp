@@ -17,7 +17,9 @@ constexpr uint32_t kMatchLimit = 1000000;
 constexpr uint32_t kDepthLimit = 100000;
 constexpr long kRunBudget = 3000000;
 
-pcre2_code* as_code(void* code) { return static_cast<pcre2_code*>(code); }
+pcre2_code* as_code(void* code) {
+    return static_cast<pcre2_code*>(code);
+}
 
 // GBK text as UTF-8 together with, for every UTF-8 byte offset, the GBK byte offset
 // of the character it belongs to (one more entry for the end).
@@ -35,8 +37,7 @@ void append_character(Utf8Subject& subject, iconv_t cd, const Text& gbk, std::si
     std::size_t out_left = sizeof buffer;
     std::size_t written = 0;
     if (cd != reinterpret_cast<iconv_t>(-1) &&
-        iconv(cd, &in, &in_left, &out, &out_left) != static_cast<std::size_t>(-1) &&
-        in_left == 0) {
+        iconv(cd, &in, &in_left, &out, &out_left) != static_cast<std::size_t>(-1) && in_left == 0) {
         written = sizeof buffer - out_left;
     } else {
         static const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
@@ -201,7 +202,9 @@ void append_replacement(Text& out, const Text& replacement, const Text& text,
 
 Regex::Regex() = default;
 
-Regex::~Regex() { release(); }
+Regex::~Regex() {
+    release();
+}
 
 Regex::Regex(const Regex& other) : pattern_(other.pattern_), options_(other.options_) {
     if (other.code_ != nullptr) {
@@ -244,8 +247,8 @@ bool Regex::compile(const Text& pattern, const RegexOptions& options) {
     // The script host's dialect: \uXXXX escapes, "[]" and "[^]", unset back-references
     // matching nothing, "$" only at the very end unless multiline.
     uint32_t flags = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_ALLOW_EMPTY_CLASS |
-                     PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY |
-                     PCRE2_NEVER_BACKSLASH_C | PCRE2_AUTO_CALLOUT;
+                     PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_BACKSLASH_C |
+                     PCRE2_AUTO_CALLOUT;
     if (options.ignore_case) {
         flags |= PCRE2_CASELESS;
     }
@@ -281,8 +284,8 @@ RegexRun Regex::execute(const Text& text) const {
     }
     const Utf8Subject subject = to_utf8_subject(text);
     const int groups = group_count();
-    run.complete = run_matches(
-        as_code(code_), options_.global, subject, [&](const PCRE2_SIZE* ovector) {
+    run.complete =
+        run_matches(as_code(code_), options_.global, subject, [&](const PCRE2_SIZE* ovector) {
             RegexMatch match;
             auto [start, length] = gbk_span(subject, ovector[0], ovector[1]);
             match.position = start + 1;

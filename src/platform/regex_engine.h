@@ -34,7 +34,7 @@ struct RegexRun {
 
 // A compiled pattern. Copies own their own compiled code.
 class Regex {
-public:
+  public:
     Regex();
     ~Regex();
     Regex(const Regex& other);
@@ -56,7 +56,7 @@ public:
     // and $$. Nothing when no pattern is held or the work limit was reached.
     std::optional<Text> replace(const Text& text, const Text& replacement) const;
 
-private:
+  private:
     void release();
 
     void* code_ = nullptr;  // pcre2_code_8

@@ -21,13 +21,24 @@ bool is_ascii(std::string_view text) {
     return true;
 }
 
-std::string to_utf8(const Text& gbk) { return is_ascii(gbk) ? gbk : gbk_to_utf8_text(gbk); }
+std::string to_utf8(const Text& gbk) {
+    return is_ascii(gbk) ? gbk : gbk_to_utf8_text(gbk);
+}
 
 // Text handed back to callers: the backslash stand-in becomes a backslash again.
 Text output_text(std::string utf8) {
-    for (std::size_t at = utf8.find(kBackslashStandIn); at != std::string::npos;
-         at = utf8.find(kBackslashStandIn, at + 1)) {
-        utf8.replace(at, 3, "\\");
+    if (utf8.find(kBackslashStandIn) != std::string::npos) {
+        std::string plain;
+        plain.reserve(utf8.size());
+        for (std::size_t at = 0; at < utf8.size();) {
+            if (utf8.compare(at, 3, kBackslashStandIn) == 0) {
+                plain.push_back('\\');
+                at += 3;
+            } else {
+                plain.push_back(utf8[at++]);
+            }
+        }
+        utf8 = std::move(plain);
     }
     return is_ascii(utf8) ? utf8 : utf8_to_gbk_text(utf8);
 }
@@ -147,7 +158,9 @@ JsonDocument::JsonDocument() : value_(JsonValue::object()) {}
 
 JsonDocument::JsonDocument(JsonValue value) : value_(std::move(value)) {}
 
-void JsonDocument::init_engine() { value_ = JsonValue::object(); }
+void JsonDocument::init_engine() {
+    value_ = JsonValue::object();
+}
 
 bool JsonDocument::parse(const Text& json, bool literal) {
     return parse_utf8(to_utf8(json), literal);
@@ -174,7 +187,9 @@ bool JsonDocument::clear() {
     return true;
 }
 
-Text JsonDocument::to_json() const { return output_text(stringify_json(value_)); }
+Text JsonDocument::to_json() const {
+    return output_text(stringify_json(value_));
+}
 
 bool JsonDocument::set_value(const Text& path, const Text& value, bool is_json) {
     std::optional<Steps> steps = resolve(path);
@@ -223,7 +238,7 @@ bool JsonDocument::resolve_path(Text& path) const {
     std::optional<Steps> steps = resolve(path);
     const JsonValue* value = steps ? lookup(*steps) : nullptr;
     if (!absolute_steps(to_utf8(path))) {
-        path = path.empty() ? Text(kRootName)
+        path = path.empty()     ? Text(kRootName)
                : path[0] == '[' ? kRootName + path
                                 : kRootName + Text(".") + path;
     }
@@ -509,7 +524,8 @@ JsonValue* JsonDocument::lookup_for_write(const Steps& steps, std::size_t count)
         std::size_t index = step.index;
         if (value->type() == JsonType::Object) {
             value = value->member_for_write(step.is_index ? std::to_string(step.index) : step.name);
-        } else if (value->type() == JsonType::Array && (step.is_index || index_name(step.name, index))) {
+        } else if (value->type() == JsonType::Array &&
+                   (step.is_index || index_name(step.name, index))) {
             value = value->element_for_write(index);
         } else {
             value = nullptr;
@@ -533,7 +549,8 @@ bool JsonDocument::assign(const Steps& steps, JsonValue value) {
     const Step& last = steps.back();
     std::size_t index = last.index;
     if (parent->type() == JsonType::Object) {
-        parent->set_member(last.is_index ? std::to_string(last.index) : last.name, std::move(value));
+        parent->set_member(last.is_index ? std::to_string(last.index) : last.name,
+                           std::move(value));
         return true;
     }
     if (parent->type() == JsonType::Array && (last.is_index || index_name(last.name, index))) {

@@ -22,7 +22,7 @@ enum JsonValueType : int {
 };
 
 class JsonDocument {
-public:
+  public:
     // An empty object.
     JsonDocument();
     explicit JsonDocument(JsonValue value);
@@ -34,11 +34,10 @@ public:
 
     // Back to an empty object.
     void init_engine();
+    // The setters below return true when they stored their value (whatever the value is).
     // True when the text is JSON for a value other than null. Invalid text leaves null,
     // empty text leaves undefined (null with `literal`).
     bool parse(const Text& json, bool literal = false);
-    // The same for UTF-8 text as it comes from the network.
-    bool parse_utf8(std::string_view json, bool literal = false);
     bool clear();
     Text to_json() const;
     // Stores the value as a string (each backslash held as U+2400), or as parsed JSON; an
@@ -72,7 +71,10 @@ public:
     // objects and arrays only when `recursive`.
     int all_values(TextArray& values, const Text& path = Text(), bool recursive = false) const;
 
-private:
+    // Beyond the operations above: parse for UTF-8 text as it comes from the network.
+    bool parse_utf8(std::string_view json, bool literal = false);
+
+  private:
     struct Step {
         bool is_index = false;
         std::string name;  // UTF-8

@@ -18,7 +18,9 @@ bool RegexObject::create(const Text& pattern, std::optional<bool> ignore_case,
     return true;
 }
 
-Text RegexObject::get_pattern() const { return regex_ ? regex_->pattern() : Text(); }
+Text RegexObject::get_pattern() const {
+    return regex_ ? regex_->pattern() : Text();
+}
 
 Text RegexObject::replace(const Text& text, const Text& replacement) const {
     if (!regex_) {

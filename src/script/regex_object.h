@@ -9,7 +9,7 @@
 #include "platform/regex_engine.h"
 
 class RegexObject {
-public:
+  public:
     RegexObject() = default;
     ~RegexObject() = default;
     // A copy owns its own pattern and matches.
@@ -34,7 +34,7 @@ public:
     // Groups of the first match; 0 when there is no match.
     int submatch_count() const;
 
-private:
+  private:
     std::optional<Regex> regex_;
     std::vector<RegexMatch> matches_;
     int last_count_ = 0;

@@ -11,8 +11,7 @@ const std::string kDomainsAnswer =
     R"("Domains":{"Domain":[{"DomainId":"1","DomainName":"example.com"},)"
     "{\"DomainId\":\"2\",\"DomainName\":\"\xE4\xB8\xAD\xE6\x96\x87.com\"}]}}";
 
-const Text kKinds =
-    R"({"s":"text","a":[1,"x"],"o":{"i":1},"n":600,"b":true,"z":null,"f":false})";
+const Text kKinds = R"({"s":"text","a":[1,"x"],"o":{"i":1},"n":600,"b":true,"z":null,"f":false})";
 
 TEST(JsonDocument, ParseReportsAValueOtherThanNull) {
     struct Case {
@@ -125,7 +124,8 @@ TEST(JsonDocument, ResolvePathMakesPathsAbsolute) {
 
 TEST(JsonDocument, NamesAndValuesInMemberOrder) {
     JsonDocument doc;
-    ASSERT_TRUE(doc.parse(R"({"z":"last","s":"","n":600,"o":{"i":1,"j":[2,null]},"b":true,"x":null})"));
+    ASSERT_TRUE(
+        doc.parse(R"({"z":"last","s":"","n":600,"o":{"i":1,"j":[2,null]},"b":true,"x":null})"));
     TextArray out{"stale"};
     EXPECT_EQ(doc.member_names(out), 6);
     EXPECT_EQ(out, (TextArray{"z", "s", "n", "o", "b", "x"}));

@@ -7,7 +7,9 @@
 
 namespace {
 
-std::string nested(int depth) { return std::string(depth, '[') + std::string(depth, ']'); }
+std::string nested(int depth) {
+    return std::string(depth, '[') + std::string(depth, ']');
+}
 
 TEST(JsonEngine, ParseAcceptsJsonAndNothingElse) {
     struct Case {
@@ -40,9 +42,9 @@ TEST(JsonEngine, ParseAcceptsJsonAndNothingElse) {
         {"\"\\x41\"", false},
         {"\"\\u12\"", false},
         {"\"unterminated", false},
-        {"\"\xC3\x28\"", false},              // broken UTF-8
-        {"\"\xC0\xAF\"", false},              // overlong
-        {"\"\xED\xA0\x80\"", false},          // encoded surrogate
+        {"\"\xC3\x28\"", false},      // broken UTF-8
+        {"\"\xC0\xAF\"", false},      // overlong
+        {"\"\xED\xA0\x80\"", false},  // encoded surrogate
         {"eval('1')", false},
         {nested(513), false},
         {std::string(100000, '['), false},
@@ -66,7 +68,8 @@ TEST(JsonEngine, StringifyWritesWhatTheScriptEngineWrites) {
         {R"(["\u0001\b\t\n\f\r\"\\\/"])", R"(["\u0001\b\t\n\f\r\"\\/"])"},
         {R"(["\u007f\u0085\u00ad\u2028\u200d\ufeff\uffff"])",
          R"(["\u007f\u0085\u00ad\u2028\u200d\ufeff\uffff"])"},
-        {"[\"\\u4e2d\xE6\x96\x87\\ud83d\\ude00\"]", "[\"\xE4\xB8\xAD\xE6\x96\x87\xF0\x9F\x98\x80\"]"},
+        {"[\"\\u4e2d\xE6\x96\x87\\ud83d\\ude00\"]",
+         "[\"\xE4\xB8\xAD\xE6\x96\x87\xF0\x9F\x98\x80\"]"},
         {R"(["\ud800x"])", R"(["\ufffdx"])"},  // a lone surrogate reads as U+FFFD
         {"[1e21,1e20,0.1,100,-0,1.5e-7,0.000001,1e-7,123456789012345680000]",
          "[1e+21,100000000000000000000,0.1,100,0,1.5e-7,0.000001,1e-7,123456789012345680000]"},

@@ -94,8 +94,8 @@ TEST(RegexObject, ReplaceExpandsGroupAndMatchReferences) {
         {"b", true, "abcb", "[$&]", "a[b]c[b]"},
         {"b", true, "abc", "<$`|$'>", "a<a|c>c"},
         {"b", true, "abc", "$$1", "a$1c"},
-        {"(a)", true, "a", "$10", "a0"},           // one group: $1 then "0"
-        {"(a)", true, "a", "$2$0$", "$2$0$"},      // no such groups: kept as written
+        {"(a)", true, "a", "$10", "a0"},       // one group: $1 then "0"
+        {"(a)", true, "a", "$2$0$", "$2$0$"},  // no such groups: kept as written
         {"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", true, "abcdefghij", "$10$01", "ja"},
         {"(x)?y", true, "y", "[$1]", "[]"},
         {"b", false, "abcb", "x", "axcb"},
@@ -134,7 +134,10 @@ TEST(RegexEngine, PositionsAndLengthsAreGbkBytes) {
         {"汉字", "中文12汉字345", {{7, 4}}},
         {".", "a中", {{1, 1}, {2, 2}}},
         {"ABC", "中abc", {{3, 3}}},
-        {"b", "a\xFF" "b\x81", {{3, 1}}},  // bytes GBK cannot read keep their place
+        {"b",
+         "a\xFF"
+         "b\x81",
+         {{3, 1}}},  // bytes GBK cannot read keep their place
         {"", "中a", {{1, 0}, {3, 0}, {4, 0}}},
     };
     for (const Case& c : cases) {

@@ -1,0 +1,21 @@
+// One complete HTTP or HTTPS exchange with its own session, connection and request;
+// the transport of the DNS API client.
+#pragma once
+
+#include "base/text.h"
+
+// Verb indexes of `method` (out-of-range values mean GET).
+constexpr int kWebGet = 0;
+constexpr int kWebPost = 1;
+
+// Returns the response body for any HTTP status; empty when nothing could be read.
+// Pointer parameters are the optional in/out ones: a null `send_cookies` means "not
+// supplied" (the process cookie store is then used); null out-parameters are not
+// written. The server's certificate and host name are always verified against the
+// system trust store plus the CA bundle named by SSL_CERT_FILE.
+Bytes web_request(const Text& url, int method = kWebGet, const Text& body_text = Text(),
+                  Text* send_cookies = nullptr, Text* received_cookies = nullptr,
+                  const Text& extra_headers = Text(), Text* response_headers = nullptr,
+                  bool no_redirect = false, Bytes* body_bytes = nullptr, const Text& proxy = Text(),
+                  bool merge_cookies = true, bool complete_headers = true,
+                  bool normalize_header_names = true);

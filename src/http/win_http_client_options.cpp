@@ -1,0 +1,380 @@
+// WinHttpClient: request headers, cookies by mode, the cookie jar, response headers and
+// cookies, proxy, credentials, raw options and the handles.
+#include <utility>
+
+#include "http/set_cookie_walk.h"
+#include "http/win_http_client.h"
+#include "platform/cookie_store.h"
+#include "platform/http_transport.h"
+
+namespace {
+
+constexpr int kOptionResolveTimeout = 2;
+constexpr int kOptionConnectTimeout = 3;
+constexpr int kOptionSendTimeout = 5;
+constexpr int kOptionReceiveTimeout = 6;
+constexpr int kOptionSecurityFlags = 31;
+constexpr int kOptionDisableFeature = 63;
+constexpr int kOptionMaxRedirects = 89;
+constexpr std::uint32_t kDisableCookies = 1;
+constexpr std::uint32_t kDisableRedirects = 2;
+constexpr std::uint32_t kIgnoreCertificateFlags = 0x3300;
+
+Text trim_leading_blanks(const Text& text) {
+    std::size_t begin = text.find_first_not_of(' ');
+    return begin == Text::npos ? Text() : text.substr(begin);
+}
+
+}  // namespace
+
+std::shared_ptr<HttpSession> WinHttpClient::session_handle(std::shared_ptr<HttpSession> handle) {
+    session_ = std::move(handle);
+    return session_;
+}
+
+std::shared_ptr<HttpConnection> WinHttpClient::connection_handle(
+    std::shared_ptr<HttpConnection> handle) {
+    connection_ = std::move(handle);
+    return connection_;
+}
+
+std::shared_ptr<HttpRequest> WinHttpClient::request_handle(std::shared_ptr<HttpRequest> handle) {
+    request_ = std::move(handle);
+    return request_;
+}
+
+void WinHttpClient::restart(const std::optional<Text>& user_agent) {
+    close();
+    open_session(user_agent);
+    reset_options();
+}
+
+bool WinHttpClient::set_request_header(const Text& name, const Text& value,
+                                       std::optional<unsigned> flags) {
+    if (!request_ || name.empty()) {
+        return false;
+    }
+    if (cookie_mode_ == 0 && lower_text(name) == "cookie") {
+        request_->set_automatic_cookies(false);
+    }
+    return request_->add_headers(name + ":" + value, flags.value_or(kAdd | kReplace));
+}
+
+bool WinHttpClient::remove_request_header(const Text& name) {
+    if (!request_ || name.empty()) {
+        return false;
+    }
+    if (cookie_mode_ == 0 && lower_text(name) == "cookie") {
+        request_->set_automatic_cookies(false);
+    }
+    return request_->add_headers(name + ":", kReplace);
+}
+
+bool WinHttpClient::set_user_agent(const std::optional<Text>& value) {
+    return set_request_header("User-Agent", value.value_or(kDefaultUserAgent));
+}
+
+bool WinHttpClient::set_referer(const std::optional<Text>& value) {
+    return set_request_header("Referer", value.value_or(current_url_));
+}
+
+bool WinHttpClient::set_accept(const std::optional<Text>& value) {
+    return set_request_header("Accept", value.value_or("*/*"));
+}
+
+bool WinHttpClient::set_accept_language(const std::optional<Text>& value) {
+    return set_request_header("Accept-Language", value.value_or("zh-cn"));
+}
+
+bool WinHttpClient::set_content_type(const std::optional<Text>& value) {
+    return set_request_header("Content-Type", value.value_or("application/x-www-form-urlencoded"));
+}
+
+bool WinHttpClient::set_requested_with() {
+    return set_request_header("x-requested-with", "XMLHttpRequest");
+}
+
+bool WinHttpClient::set_forwarded_for(const Text& address) {
+    if (!request_) {
+        return false;
+    }
+    return request_->add_headers("X-Forwarded-For:" + address + "\r\nCLIENT_IP:" + address +
+                                     "\r\nVIA:" + address + "\r\nREMOTE_ADDR:" + address,
+                                 kAdd | kReplace);
+}
+
+bool WinHttpClient::set_cookies(const Text& cookies) {
+    if (cookie_mode_ == 1) {
+        return merge_jar_cookies(cookies);
+    }
+    if (cookie_mode_ == 2) {
+        return set_system_cookies(cookies);
+    }
+    if (!request_) {
+        return false;
+    }
+    request_->set_automatic_cookies(false);
+    return set_request_header("Cookie", cookies);
+}
+
+bool WinHttpClient::set_system_cookies(const Text& cookies) {
+    if (cookies.empty()) {
+        return false;
+    }
+    bool stored = false;
+    for (const Text& raw_piece : split_text(cookies, ";")) {
+        Text piece = trim_leading_blanks(raw_piece);
+        int equals = find_text(piece, "=");
+        if (equals < 0) {
+            continue;
+        }
+        system_cookie_store().set_cookie(current_url_, left_text(piece, equals - 1),
+                                         mid_text(piece, equals + 1));
+        stored = true;
+    }
+    return stored;
+}
+
+bool WinHttpClient::merge_jar_cookies(const Text& cookies) {
+    if (cookies.empty()) {
+        return false;
+    }
+    bool changed = false;
+    for (const Text& raw_piece : split_text(cookies, ";")) {
+        Text piece = trim_leading_blanks(raw_piece);
+        int equals = find_text(piece, "=");
+        if (equals < 0) {
+            continue;
+        }
+        Text key = "; " + left_text(piece, equals);
+        int at = find_text(cookie_jar_, key);
+        if (at < 0) {
+            cookie_jar_ += piece + "; ";
+            changed = true;
+            continue;
+        }
+        int next = find_text(cookie_jar_, "; ", at + static_cast<int>(key.size()));
+        if (next > 0) {
+            std::size_t name_start = static_cast<std::size_t>(at + 1);
+            cookie_jar_.replace(name_start, static_cast<std::size_t>(next - 1) - name_start, piece);
+            changed = true;
+        }
+    }
+    if (changed) {
+        cookie_jar_length_ = static_cast<int>(cookie_jar_.size());
+    }
+    return changed;
+}
+
+bool WinHttpClient::delete_jar_cookies(const Text& names) {
+    if (names.empty()) {
+        return false;
+    }
+    bool changed = false;
+    for (const Text& raw_piece : split_text(names, ";")) {
+        Text name = trim_leading_blanks(raw_piece);
+        int equals = find_text(name, "=");
+        if (equals > 0) {
+            name = left_text(name, equals - 1);
+        }
+        Text key = "; " + name + "=";
+        int at = find_text(cookie_jar_, key);
+        if (at < 0) {
+            continue;
+        }
+        int next = find_text(cookie_jar_, "; ", at + static_cast<int>(key.size()));
+        if (next > 0) {
+            cookie_jar_.erase(static_cast<std::size_t>(at - 1),
+                              static_cast<std::size_t>(next - at));
+            changed = true;
+        }
+    }
+    if (changed) {
+        cookie_jar_length_ = static_cast<int>(cookie_jar_.size());
+    }
+    return changed;
+}
+
+Text WinHttpClient::cookie_jar() const {
+    int count = cookie_jar_length_ - 4;
+    return count > 0 ? mid_text(cookie_jar_, 3, count) : Text();
+}
+
+Text WinHttpClient::cookie_jar(const Text& jar) {
+    Text stored = jar;
+    if (left_text(stored, 2) != "; ") {
+        stored = "; " + stored;
+    }
+    if (right_text(stored, 2) != "; ") {
+        char last = stored.back();
+        if (last != ';') {
+            stored += ";";
+        }
+        if (last != ' ') {
+            stored += " ";
+        }
+    }
+    cookie_jar_ = stored;
+    cookie_jar_length_ = static_cast<int>(cookie_jar_.size());
+    return jar;
+}
+
+Text WinHttpClient::jar_cookie(const Text& name, bool with_name) const {
+    if (name.empty()) {
+        return Text();
+    }
+    Text key = "; " + name + "=";
+    int at = find_text(cookie_jar_, key);
+    if (at < 0) {
+        return Text();
+    }
+    int name_start = at + 2;
+    int end = find_text(cookie_jar_, ";", name_start);
+    if (end < 0) {
+        return Text();
+    }
+    if (with_name) {
+        return mid_text(cookie_jar_, name_start, end - name_start);
+    }
+    int value_start = at + static_cast<int>(key.size());
+    return mid_text(cookie_jar_, value_start, end - value_start);
+}
+
+Text WinHttpClient::response_headers() const {
+    return raw_headers_;
+}
+
+Text WinHttpClient::response_header(const Text& name) const {
+    if (raw_headers_.empty()) {
+        return Text();
+    }
+    Text marker = "\r\n" + name + ":";
+    int at = find_text(raw_headers_, marker, 1, true);
+    if (at < 0) {
+        return Text();
+    }
+    int value_start = at + static_cast<int>(marker.size());
+    int line_end = find_text(raw_headers_, "\r\n", value_start);
+    if (line_end < 0) {
+        return Text();
+    }
+    return trim_leading_blanks(mid_text(raw_headers_, value_start, line_end - value_start));
+}
+
+Text WinHttpClient::response_cookies() const {
+    if (raw_headers_.empty()) {
+        return Text();
+    }
+    Text collected;
+    for (const Text& pair : set_cookie_pairs(raw_headers_)) {
+        if (find_text(pair, "=") > 0 && !is_deleted_cookie_marker(pair)) {
+            collected += pair + " ";
+        }
+    }
+    return left_text(collected, static_cast<int>(collected.size()) - 2);
+}
+
+Text WinHttpClient::response_cookie(const Text& name) const {
+    if (raw_headers_.empty()) {
+        return Text();
+    }
+    // The form with a blank after the colon is the usual one; a browser reads both.
+    for (const Text& marker : {"Set-Cookie: " + name + "=", "Set-Cookie:" + name + "="}) {
+        int at = find_text(raw_headers_, marker, 1, true);
+        if (at < 0) {
+            continue;
+        }
+        int value_start = at + static_cast<int>(marker.size());
+        int end = find_text(raw_headers_, ";", value_start);
+        int line_end = find_text(raw_headers_, "\r\n", value_start);
+        if (end < 0 || (line_end > 0 && line_end < end)) {
+            end = line_end < 0 ? static_cast<int>(raw_headers_.size()) + 1 : line_end;
+        }
+        return mid_text(raw_headers_, value_start, end - value_start);
+    }
+    return Text();
+}
+
+bool WinHttpClient::set_proxy(const Text& server, const Text& user, const Text& password) {
+    if (!session_) {
+        return false;
+    }
+    if (server.empty()) {
+        session_->set_proxy(Text());
+        return true;
+    }
+    if (request_) {
+        request_->set_proxy_credentials(user, password);
+    } else {
+        proxy_user_ = user;
+        proxy_password_ = password;
+        proxy_credentials_pending_ = true;
+    }
+    session_->set_proxy(server);
+    return true;
+}
+
+bool WinHttpClient::set_credentials(const Text& user, const Text& password, int target,
+                                    int scheme) {
+    if (!request_) {
+        return false;
+    }
+    if (target == 1) {
+        request_->set_proxy_credentials(user, password);
+    } else {
+        request_->set_server_credentials(user, password, scheme);
+    }
+    return true;
+}
+
+bool WinHttpClient::set_option(int handle_kind, int option, std::uint32_t value, int length) {
+    bool present = handle_kind == 1   ? connection_ != nullptr
+                   : handle_kind == 2 ? request_ != nullptr
+                                      : session_ != nullptr;
+    if (!present || length != 4) {
+        return false;
+    }
+    if (handle_kind == 2 && option == kOptionDisableFeature) {
+        if ((value & kDisableCookies) != 0) {
+            request_->set_automatic_cookies(false);
+        }
+        if ((value & kDisableRedirects) != 0) {
+            request_->set_follow_redirects(false);
+        }
+        return true;
+    }
+    if (handle_kind == 2 && option == kOptionSecurityFlags) {
+        request_->set_ignore_certificate_errors((value & kIgnoreCertificateFlags) != 0);
+        return true;
+    }
+    if (handle_kind == 0 || (handle_kind != 1 && handle_kind != 2)) {
+        HttpTimeouts timeouts = session_->timeouts();
+        int milliseconds = static_cast<int>(value);
+        switch (option) {
+            case kOptionResolveTimeout:
+                timeouts.resolve = milliseconds;
+                break;
+            case kOptionConnectTimeout:
+                timeouts.connect = milliseconds;
+                break;
+            case kOptionSendTimeout:
+                timeouts.send = milliseconds;
+                break;
+            case kOptionReceiveTimeout:
+                timeouts.receive = milliseconds;
+                break;
+            case kOptionMaxRedirects:
+                session_->set_max_redirects(milliseconds);
+                return true;
+            default:
+                return false;
+        }
+        session_->set_timeouts(timeouts);
+        return true;
+    }
+    return false;
+}
+
+void WinHttpClient::set_follow_redirects(bool follow) {
+    no_redirects_ = !follow;
+}

@@ -1,0 +1,166 @@
+// Cookie stores by URL host and path.
+#include "platform/cookie_store.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/http_url.h"
+
+namespace {
+
+Text trim_blanks(const Text& text) {
+    std::size_t begin = text.find_first_not_of(" \t");
+    if (begin == Text::npos) {
+        return Text();
+    }
+    std::size_t end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
+bool domain_matches(const Text& host, const Text& domain) {
+    if (host == domain) {
+        return true;
+    }
+    return host.size() > domain.size() &&
+           host.compare(host.size() - domain.size(), domain.size(), domain) == 0 &&
+           host[host.size() - domain.size() - 1] == '.';
+}
+
+bool path_matches(const Text& request_path, const Text& cookie_path) {
+    if (request_path.compare(0, cookie_path.size(), cookie_path) != 0) {
+        return false;
+    }
+    return request_path.size() == cookie_path.size() || cookie_path.back() == '/' ||
+           request_path[cookie_path.size()] == '/';
+}
+
+Text default_path(const Text& request_path) {
+    std::size_t slash = request_path.rfind('/');
+    if (request_path.empty() || request_path[0] != '/' || slash == 0) {
+        return "/";
+    }
+    return request_path.substr(0, slash);
+}
+
+}  // namespace
+
+bool CookieStore::set_cookie(const Text& url, const Text& name, const Text& data) {
+    return set_from_header(url, name.empty() ? data : name + "=" + data);
+}
+
+bool CookieStore::set_from_header(const Text& url, const Text& header_value) {
+    HttpUrlParts parts;
+    if (!crack_http_url(url, parts)) {
+        return false;
+    }
+    TextArray pieces = split_text(header_value, ";");
+    if (pieces.empty()) {
+        return false;
+    }
+    std::size_t equals = pieces[0].find('=');
+    if (equals == Text::npos) {
+        return false;
+    }
+    Cookie cookie;
+    cookie.name = trim_blanks(pieces[0].substr(0, equals));
+    cookie.value = trim_blanks(pieces[0].substr(equals + 1));
+    if (cookie.name.empty()) {
+        return false;
+    }
+    Text host = lower_text(parts.host);
+    cookie.domain = host;
+    cookie.path = default_path(parts.path);
+    bool remove = false;
+    std::time_t now = std::time(nullptr);
+    bool has_max_age = false;
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        Text attribute = pieces[i];
+        std::size_t eq = attribute.find('=');
+        Text key = lower_text(trim_blanks(attribute.substr(0, eq)));
+        Text value = eq == Text::npos ? Text() : trim_blanks(attribute.substr(eq + 1));
+        if (key == "domain" && !value.empty()) {
+            Text domain = lower_text(value[0] == '.' ? value.substr(1) : value);
+            if (!domain_matches(host, domain)) {
+                return false;
+            }
+            cookie.domain = domain;
+            cookie.host_only = false;
+        } else if (key == "path" && !value.empty() && value[0] == '/') {
+            cookie.path = value;
+        } else if (key == "secure") {
+            cookie.secure = true;
+        } else if (key == "max-age" && !value.empty()) {
+            long long seconds = std::strtoll(value.c_str(), nullptr, 10);
+            has_max_age = true;
+            remove = seconds <= 0;
+            cookie.has_expiry = true;
+            cookie.expires = now + static_cast<std::time_t>(std::max(0LL, seconds));
+        } else if (key == "expires" && !has_max_age) {
+            std::time_t when = curl_getdate(value.c_str(), nullptr);
+            if (when != -1) {
+                cookie.has_expiry = true;
+                cookie.expires = when;
+                remove = when <= now;
+            }
+        }
+    }
+    auto same = [&](const Cookie& other) {
+        return other.name == cookie.name && other.domain == cookie.domain &&
+               other.path == cookie.path;
+    };
+    auto existing = std::find_if(cookies_.begin(), cookies_.end(), same);
+    if (remove) {
+        if (existing != cookies_.end()) {
+            cookies_.erase(existing);
+        }
+        return true;
+    }
+    if (existing != cookies_.end()) {
+        cookie.order = existing->order;
+        *existing = cookie;
+    } else {
+        cookie.order = next_order_++;
+        cookies_.push_back(cookie);
+    }
+    return true;
+}
+
+Text CookieStore::cookies_for(const Text& url) const {
+    HttpUrlParts parts;
+    if (!crack_http_url(url, parts)) {
+        return Text();
+    }
+    Text host = lower_text(parts.host);
+    Text path = parts.path.empty() ? "/" : parts.path;
+    std::time_t now = std::time(nullptr);
+    std::vector<const Cookie*> visible;
+    for (const Cookie& cookie : cookies_) {
+        bool host_ok =
+            cookie.host_only ? host == cookie.domain : domain_matches(host, cookie.domain);
+        if (host_ok && path_matches(path, cookie.path) &&
+            (!cookie.secure || parts.scheme == kUrlSchemeHttps) &&
+            (!cookie.has_expiry || cookie.expires > now)) {
+            visible.push_back(&cookie);
+        }
+    }
+    std::stable_sort(visible.begin(), visible.end(), [](const Cookie* a, const Cookie* b) {
+        return a->path.size() != b->path.size() ? a->path.size() > b->path.size()
+                                                : a->order < b->order;
+    });
+    TextArray pairs;
+    for (const Cookie* cookie : visible) {
+        pairs.push_back(cookie->name + "=" + cookie->value);
+    }
+    return join_texts(pairs, "; ");
+}
+
+void CookieStore::clear() {
+    cookies_.clear();
+}
+
+CookieStore& system_cookie_store() {
+    static CookieStore store;
+    return store;
+}

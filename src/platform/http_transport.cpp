@@ -1,0 +1,562 @@
+// Blocking HTTP and HTTPS exchanges over libcurl's multi interface, so that the wait
+// can keep the windows painted and watch for a server that stops sending.
+#include "platform/http_transport.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <optional>
+
+#include "platform/events.h"
+#include "platform/http_url.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kPaintInterval = std::chrono::milliseconds(50);
+constexpr int kPollMilliseconds = 50;
+
+std::atomic<std::uint64_t> transfers_started{0};
+
+void ensure_curl_initialised() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+Text trim_blanks(const Text& text) {
+    std::size_t begin = text.find_first_not_of(" \t");
+    if (begin == Text::npos) {
+        return Text();
+    }
+    std::size_t end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
+bool same_name(const Text& a, const Text& b) {
+    return lower_text(a) == lower_text(b);
+}
+
+std::string read_whole_file(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The system's CA bundle together with the one SSL_CERT_FILE names; empty when the
+// variable is not set (libcurl's own default bundle applies then).
+std::string combined_ca_bundle() {
+    const char* extra = std::getenv("SSL_CERT_FILE");
+    if (extra == nullptr || *extra == '\0') {
+        return std::string();
+    }
+    static std::mutex mutex;
+    static std::string cached_for;
+    static std::string bundle;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (cached_for != extra || bundle.empty()) {
+        const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+        const char* system = info != nullptr && info->cainfo != nullptr
+                                 ? info->cainfo
+                                 : "/etc/ssl/certs/ca-certificates.crt";
+        bundle = read_whole_file(system) + "\n" + read_whole_file(extra);
+        cached_for = extra;
+    }
+    return bundle;
+}
+
+long curl_auth_scheme(int scheme) {
+    switch (scheme) {
+        case kHttpAuthNtlm:
+            return static_cast<long>(CURLAUTH_NTLM);
+        case kHttpAuthDigest:
+            return static_cast<long>(CURLAUTH_DIGEST);
+        case kHttpAuthNegotiate:
+            return static_cast<long>(CURLAUTH_NEGOTIATE);
+        default:
+            return static_cast<long>(CURLAUTH_BASIC);
+    }
+}
+
+HttpError error_of(CURLcode code) {
+    switch (code) {
+        case CURLE_OK:
+            return HttpError::none;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return HttpError::name_not_resolved;
+        case CURLE_COULDNT_CONNECT:
+            return HttpError::cannot_connect;
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+            return HttpError::connection_error;
+        case CURLE_OPERATION_TIMEDOUT:
+            return HttpError::timeout;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+            return HttpError::secure_failure;
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_TOO_MANY_REDIRECTS:
+            return HttpError::invalid_response;
+        default:
+            return HttpError::other;
+    }
+}
+
+bool is_redirect_status(int code) {
+    return code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
+}
+
+bool is_http_url(const Text& url) {
+    Text lower = lower_text(left_text(url, 8));
+    return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
+}
+
+using HeaderList = std::vector<std::pair<Text, Text>>;
+
+HeaderList::iterator find_header(HeaderList& headers, const Text& name) {
+    return std::find_if(headers.begin(), headers.end(),
+                        [&](const auto& header) { return same_name(header.first, name); });
+}
+
+void remove_headers(HeaderList& headers, const Text& name) {
+    headers.erase(std::remove_if(headers.begin(), headers.end(),
+                                 [&](const auto& header) { return same_name(header.first, name); }),
+                  headers.end());
+}
+
+struct CurlHeaderList {
+    curl_slist* list = nullptr;
+    ~CurlHeaderList() { curl_slist_free_all(list); }
+    void add(const Text& line) {
+        curl_slist* grown = curl_slist_append(list, line.c_str());
+        if (grown != nullptr) {
+            list = grown;
+        }
+    }
+};
+
+}  // namespace
+
+std::uint64_t http_transfers_started() {
+    return transfers_started.load();
+}
+
+HttpSession::HttpSession(Text user_agent) : user_agent_(std::move(user_agent)) {}
+
+HttpConnection::HttpConnection(std::shared_ptr<HttpSession> session, Text host, int port)
+    : session_(std::move(session)), host_(std::move(host)), port_(port) {
+    ensure_curl_initialised();
+    easy_ = curl_easy_init();
+    multi_ = curl_multi_init();
+}
+
+HttpConnection::~HttpConnection() {
+    if (multi_ != nullptr) {
+        curl_multi_cleanup(static_cast<CURLM*>(multi_));
+    }
+    if (easy_ != nullptr) {
+        curl_easy_cleanup(static_cast<CURL*>(easy_));
+    }
+}
+
+// What one transfer collects through libcurl's callbacks.
+struct HttpRequest::Hop {
+    Text headers;
+    bool headers_done = false;
+    bool header_overflow = false;
+    Bytes* body = nullptr;
+    bool body_capped = false;
+    Clock::time_point last_activity;
+
+    static std::size_t on_header(char* data, std::size_t size, std::size_t count, void* user) {
+        Hop& hop = *static_cast<Hop*>(user);
+        std::size_t length = size * count;
+        hop.last_activity = Clock::now();
+        Text line(data, length);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.pop_back();
+        }
+        // A new status line starts the block of the next response (after 1xx ones).
+        if (line.rfind("HTTP/", 0) == 0) {
+            hop.headers.clear();
+            hop.headers_done = false;
+        }
+        if (hop.headers.size() + line.size() + 2 > kHttpMaxHeaderBytes) {
+            hop.header_overflow = true;
+            return 0;
+        }
+        hop.headers += line + "\r\n";
+        if (line.empty()) {
+            hop.headers_done = true;
+        }
+        return length;
+    }
+
+    static std::size_t on_body(char* data, std::size_t size, std::size_t count, void* user) {
+        Hop& hop = *static_cast<Hop*>(user);
+        std::size_t length = size * count;
+        hop.last_activity = Clock::now();
+        std::size_t room = kHttpMaxBodyBytes - std::min(kHttpMaxBodyBytes, hop.body->size());
+        std::size_t taken = std::min(room, length);
+        hop.body->insert(hop.body->end(), data, data + taken);
+        if (taken < length) {
+            hop.body_capped = true;
+            return 0;
+        }
+        return length;
+    }
+};
+
+HttpRequest::HttpRequest(std::shared_ptr<HttpConnection> connection, Text verb, Text object_name,
+                         bool secure)
+    : connection_(std::move(connection)),
+      verb_(std::move(verb)),
+      object_name_(std::move(object_name)),
+      secure_(secure) {}
+
+bool HttpRequest::add_headers(const Text& lines, unsigned flags) {
+    bool all_taken = true;
+    for (const Text& line : split_text(lines, "\r\n")) {
+        if (line.empty()) {
+            continue;
+        }
+        std::size_t colon = line.find(':');
+        Text name = colon == Text::npos ? Text() : trim_blanks(line.substr(0, colon));
+        if (name.empty()) {
+            all_taken = false;
+            continue;
+        }
+        Text value = trim_blanks(line.substr(colon + 1));
+        auto existing = find_header(headers_, name);
+        bool present = existing != headers_.end();
+        if ((flags & kHttpHeaderAddIfNew) != 0) {
+            if (present) {
+                all_taken = false;
+            } else {
+                headers_.emplace_back(name, value);
+            }
+        } else if ((flags & kHttpHeaderReplace) != 0) {
+            if (present && value.empty()) {
+                remove_headers(headers_, name);
+            } else if (present) {
+                existing->second = value;
+            } else if ((flags & kHttpHeaderAdd) != 0) {
+                if (!value.empty()) {
+                    headers_.emplace_back(name, value);
+                }
+            } else {
+                all_taken = false;
+            }
+        } else {
+            headers_.emplace_back(name, value);
+        }
+    }
+    return all_taken;
+}
+
+bool HttpRequest::has_header(const Text& name) const {
+    return std::any_of(headers_.begin(), headers_.end(),
+                       [&](const auto& header) { return same_name(header.first, name); });
+}
+
+void HttpRequest::set_proxy_credentials(const Text& user, const Text& password) {
+    proxy_user_ = user;
+    proxy_password_ = password;
+}
+
+void HttpRequest::set_server_credentials(const Text& user, const Text& password, int scheme) {
+    server_user_ = user;
+    server_password_ = password;
+    server_scheme_ = scheme;
+}
+
+void HttpRequest::reset_response() {
+    error_ = HttpError::none;
+    raw_headers_.clear();
+    status_code_ = 0;
+    body_.clear();
+    read_position_ = 0;
+    body_truncated_ = false;
+}
+
+bool HttpRequest::send(const Bytes& body) {
+    reset_response();
+    if (!connection_ || !connection_->valid()) {
+        error_ = HttpError::other;
+        return false;
+    }
+    HttpSession& session = connection_->session();
+    Text object =
+        object_name_.empty() || object_name_[0] != '/' ? "/" + object_name_ : object_name_;
+    Text url = http_url_origin(secure_ ? kUrlSchemeHttps : kUrlSchemeHttp, connection_->host(),
+                               connection_->port()) +
+               object;
+    Text verb = verb_;
+    Bytes hop_body = body;
+    // Hops may drop headers and credentials; a later send starts from the caller's set.
+    HeaderList saved_headers = headers_;
+    const Text saved_user = server_user_;
+    const Text saved_password = server_password_;
+    auto restore = [&] {
+        headers_ = saved_headers;
+        server_user_ = saved_user;
+        server_password_ = saved_password;
+    };
+    int total = session.timeouts().total;
+    exchange_deadline_ =
+        total > 0
+            ? std::optional<Clock::time_point>(Clock::now() + std::chrono::milliseconds(total))
+            : std::nullopt;
+    for (int hop = 0;; ++hop) {
+        error_ = perform(url, verb, hop_body);
+        if (error_ != HttpError::none) {
+            restore();
+            return false;
+        }
+        if (!follow_redirects_ || hop >= session.max_redirects() ||
+            !is_redirect_status(status_code_)) {
+            break;
+        }
+        char* location = nullptr;
+        curl_easy_getinfo(static_cast<CURL*>(connection_->easy_), CURLINFO_REDIRECT_URL, &location);
+        if (location == nullptr || !is_http_url(location)) {
+            break;
+        }
+        Text next = location;
+        // Browsers turn a redirected POST into a GET unless the status keeps the method.
+        if (status_code_ != 307 && status_code_ != 308 && verb != "HEAD") {
+            verb = "GET";
+            hop_body.clear();
+            remove_headers(headers_, "Content-Type");
+            remove_headers(headers_, "Content-Length");
+        }
+        HttpUrlParts from;
+        HttpUrlParts to;
+        if (!crack_http_url(url, from) || !crack_http_url(next, to) ||
+            lower_text(from.host) != lower_text(to.host) || from.port != to.port) {
+            remove_headers(headers_, "Authorization");
+            server_user_.clear();
+            server_password_.clear();
+        }
+        url = next;
+    }
+    restore();
+    return true;
+}
+
+HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& body) {
+    CURL* easy = static_cast<CURL*>(connection_->easy_);
+    CURLM* multi = static_cast<CURLM*>(connection_->multi_);
+    HttpSession& session = connection_->session();
+    const HttpTimeouts& timeouts = session.timeouts();
+    reset_response();
+    curl_easy_reset(easy);
+
+    Hop hop;
+    hop.body = &body_;
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, session.user_agent().c_str());
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Hop::on_header);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &hop);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Hop::on_body);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &hop);
+
+    bool https = lower_text(left_text(url, 8)) == "https://";
+    Text proxy = session.proxy();
+    if (lower_text(left_text(proxy, 5)) == "http=") {
+        proxy = https ? Text() : proxy.substr(5);
+    }
+    Text proxy_url = proxy.empty() ? Text() : "http://" + proxy;
+    // An empty proxy also keeps libcurl from reading proxy variables of the environment.
+    curl_easy_setopt(easy, CURLOPT_PROXY, proxy_url.c_str());
+    if (!proxy.empty()) {
+        curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        if (!proxy_user_.empty()) {
+            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, proxy_user_.c_str());
+            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, proxy_password_.c_str());
+        }
+    }
+    if (!server_user_.empty()) {
+        curl_easy_setopt(easy, CURLOPT_USERNAME, server_user_.c_str());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, server_password_.c_str());
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, curl_auth_scheme(server_scheme_));
+    }
+
+    std::string ca_bundle;
+    if (ignore_certificate_errors_) {
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
+    } else {
+        ca_bundle = combined_ca_bundle();
+        if (!ca_bundle.empty()) {
+            curl_blob blob{ca_bundle.data(), ca_bundle.size(), CURL_BLOB_COPY};
+            curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
+        }
+    }
+    if (timeouts.connect > 0) {
+        long limit = timeouts.connect + std::max(0, timeouts.resolve);
+        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limit);
+    }
+
+    bool posts_body = false;
+    if (verb == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else if (verb == "GET" && body.empty()) {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    } else {
+        posts_body = true;
+        static const char kNoBody = '\0';
+        const char* data = body.empty() ? &kNoBody : reinterpret_cast<const char*>(body.data());
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, data);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        if (verb != "POST") {
+            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
+        }
+    }
+
+    HeaderList headers = headers_;
+    if (automatic_cookies_ && find_header(headers, "Cookie") == headers.end()) {
+        Text cookies = session.cookie_store().cookies_for(url);
+        if (!cookies.empty()) {
+            headers.emplace_back("Cookie", cookies);
+        }
+    }
+    CurlHeaderList header_lines;
+    for (const auto& [name, value] : headers) {
+        header_lines.add(value.empty() ? name + ";" : name + ": " + value);
+    }
+    // libcurl's own defaults that the system services do not send.
+    if (find_header(headers, "Accept") == headers.end()) {
+        header_lines.add("Accept:");
+    }
+    if (posts_body && find_header(headers, "Content-Type") == headers.end()) {
+        header_lines.add("Content-Type:");
+    }
+    if (find_header(headers, "Expect") == headers.end()) {
+        header_lines.add("Expect:");
+    }
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, header_lines.list);
+
+    ++transfers_started;
+    CURLcode result = CURLE_OK;
+    bool timed_out = false;
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+        return HttpError::other;
+    }
+    Clock::time_point paint_due = Clock::now() + kPaintInterval;
+    hop.last_activity = Clock::now();
+    curl_off_t last_uploaded = 0;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                    result = message->data.result;
+                }
+            }
+            break;
+        }
+        curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+        Clock::time_point now = Clock::now();
+        if (now >= paint_due) {
+            keep_windows_painted();
+            now = Clock::now();
+            paint_due = now + kPaintInterval;
+        }
+        if (exchange_deadline_ && now >= *exchange_deadline_) {
+            timed_out = true;
+            break;
+        }
+        curl_off_t connected_after = 0;
+        curl_easy_getinfo(easy, CURLINFO_PRETRANSFER_TIME_T, &connected_after);
+        if (connected_after == 0) {
+            // Still resolving or connecting: the connect time-out governs this part.
+            hop.last_activity = now;
+            continue;
+        }
+        curl_off_t uploaded = 0;
+        curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+        if (uploaded != last_uploaded) {
+            last_uploaded = uploaded;
+            hop.last_activity = now;
+        }
+        bool sending = posts_body && uploaded < static_cast<curl_off_t>(body.size());
+        int idle_limit = sending ? timeouts.send : timeouts.receive;
+        if (idle_limit > 0 && now - hop.last_activity > std::chrono::milliseconds(idle_limit)) {
+            timed_out = true;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+    if (timed_out) {
+        result = CURLE_OPERATION_TIMEDOUT;
+    }
+
+    long code = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code);
+    bool response_arrived = hop.headers_done && !hop.header_overflow && code > 0;
+    if (result != CURLE_OK &&
+        !(response_arrived &&
+          (hop.body_capped || timed_out || error_of(result) == HttpError::connection_error ||
+           error_of(result) == HttpError::timeout))) {
+        body_.clear();
+        return hop.header_overflow
+                   ? HttpError::invalid_response
+                   : (result == CURLE_WRITE_ERROR ? HttpError::other : error_of(result));
+    }
+    body_truncated_ = result != CURLE_OK;
+    raw_headers_ = hop.headers;
+    status_code_ = static_cast<int>(code);
+    if (automatic_cookies_) {
+        for (const Text& line : split_text(raw_headers_, "\r\n")) {
+            std::size_t colon = line.find(':');
+            if (colon != Text::npos &&
+                same_name(trim_blanks(line.substr(0, colon)), "Set-Cookie")) {
+                session.cookie_store().set_from_header(url, trim_blanks(line.substr(colon + 1)));
+            }
+        }
+    }
+    return HttpError::none;
+}
+
+Text HttpRequest::status_text() const {
+    std::size_t line_end = raw_headers_.find("\r\n");
+    Text status_line = raw_headers_.substr(0, line_end);
+    std::size_t first_space = status_line.find(' ');
+    if (first_space == Text::npos) {
+        return Text();
+    }
+    std::size_t second_space = status_line.find(' ', first_space + 1);
+    return second_space == Text::npos ? Text() : trim_blanks(status_line.substr(second_space + 1));
+}
+
+std::size_t HttpRequest::read(std::uint8_t* buffer, std::size_t capacity) {
+    std::size_t count = std::min(capacity, available());
+    if (count > 0) {
+        std::memcpy(buffer, body_.data() + read_position_, count);
+        read_position_ += count;
+    }
+    return count;
+}

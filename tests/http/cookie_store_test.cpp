@@ -1,0 +1,47 @@
+// The cookie store by URL host and path.
+#include <gtest/gtest.h>
+
+#include "platform/cookie_store.h"
+
+TEST(CookieStore, HostPathAndAttributes) {
+    CookieStore store;
+    EXPECT_TRUE(store.set_cookie("http://a.test/dir/page", "plain", "1"));
+    EXPECT_TRUE(store.set_cookie("http://a.test/dir/page", "", "root=2; Path=/"));
+    EXPECT_TRUE(store.set_from_header("http://www.a.test/", "shared=3; domain=.a.test"));
+    EXPECT_TRUE(store.set_from_header("http://a.test/", "safe=4; Secure"));
+    EXPECT_FALSE(store.set_from_header("http://a.test/", "foreign=5; Domain=b.test"));
+    EXPECT_FALSE(store.set_cookie("ftp://a.test/", "x", "1"));
+    EXPECT_FALSE(store.set_from_header("http://a.test/", "no-equals-sign"));
+
+    struct Case {
+        Text url;
+        Text expected;
+    };
+    const Case cases[] = {
+        {"http://a.test/dir/other", "plain=1; root=2; shared=3"},
+        {"http://A.TEST/elsewhere", "root=2; shared=3"},
+        {"https://a.test/", "root=2; shared=3; safe=4"},
+        {"http://sub.a.test/dir/x", "shared=3"},
+        {"http://b.test/", ""},
+        {"http://a.test/directory", "root=2; shared=3"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(store.cookies_for(c.url), c.expected) << c.url;
+    }
+}
+
+TEST(CookieStore, ReplaceAndExpire) {
+    CookieStore store;
+    store.set_from_header("http://a.test/", "a=1; path=/");
+    store.set_from_header("http://a.test/", "b=2; path=/");
+    store.set_from_header("http://a.test/", "a=9; path=/");
+    EXPECT_EQ(store.cookies_for("http://a.test/"), "a=9; b=2");
+    store.set_from_header("http://a.test/", "a=gone; path=/; Max-Age=0");
+    store.set_from_header("http://a.test/",
+                          "b=gone; path=/; expires=Thu, 01 Jan 1970 00:00:01 GMT");
+    EXPECT_EQ(store.cookies_for("http://a.test/"), "");
+    store.set_cookie("http://a.test/", "empty", "");
+    EXPECT_EQ(store.cookies_for("http://a.test/"), "empty=");
+    store.clear();
+    EXPECT_EQ(store.cookies_for("http://a.test/"), "");
+}
