@@ -2,6 +2,18 @@
 #include "app/ip_probe.h"
 
 #include "app/settings.h"
+#include "http/win_http_client.h"
+#include "script/regex_object.h"
+
+namespace {
+
+const Text kProbeUserAgent =
+    "Mozilla/5.0 (iPhone; CPU iPhone OS 12_1_4 like Mac OS X) AppleWebKit/605.1.15 (KHTML, "
+    "like Gecko) Mobile/16D57 MicroMessenger/7.0.3(0x17000321) NetType/WIFI Language/zh_CN";
+
+const Text kAddressPattern = "\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}";
+
+}  // namespace
 
 Text probe_public_ip() {
     const Settings& s = settings();
@@ -12,8 +24,23 @@ Text probe_public_ip() {
 }
 
 Text probe_ip_line(const Text& url) {
+    WinHttpClient client;
+    RegexObject regex;
     if (url.empty()) {
         return kLineEmpty;
     }
-    return kLineFailed;
+    client.set_auto_headers(true);
+    client.set_timeouts(15000, 15000, 15000, 30000);
+    client.set_cookie_mode();
+    client.open("GET", url);
+    client.set_user_agent(kProbeUserAgent);
+    // A failed open or send leaves the body empty, which the pattern then does not match.
+    client.send();
+    Text body = client.response_text_utf8();
+
+    regex.create(kAddressPattern);
+    if (regex.match(body) < 1) {
+        return kLineFailed;
+    }
+    return regex.match_text(1);
 }

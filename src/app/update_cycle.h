@@ -13,6 +13,9 @@ class UpdateCycle {
     void check();
 
   private:
+    void halt();  // stops without a log line
+    void run_check();
+
     Timer& timer_;
     bool checking_ = false;  // a tick that arrives during a check is skipped
 };

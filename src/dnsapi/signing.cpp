@@ -10,7 +10,8 @@ Text common_parameters() {
     // The nonce is drawn before the time stamp is taken.
     const Text nonce = make_nonce();
     const Text timestamp = utc_timestamp();
-    return "AccessKeyId=" + settings().access_key_id +
+    // Encoded like every value, so that a key holding "+" or a blank survives form decoding.
+    return "AccessKeyId=" + percent_encode(settings().access_key_id, true, true) +
            "&Format=json&SignatureMethod=HMAC-SHA1&SignatureNonce=" + nonce +
            "&SignatureVersion=1.0&Timestamp=" + timestamp + "&Version=2015-01-09";
 }

@@ -20,6 +20,13 @@ const char* iconv_name(int code_page) {
     }
 }
 
+// A UTF-16LE high surrogate followed by a low one: one character.
+bool is_surrogate_pair(const char* p) {
+    unsigned high = static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8);
+    unsigned low = static_cast<unsigned char>(p[2]) | (static_cast<unsigned char>(p[3]) << 8);
+    return high >= 0xD800 && high <= 0xDBFF && low >= 0xDC00 && low <= 0xDFFF;
+}
+
 // Converts with iconv; a byte the source cannot be read at is replaced by
 // `replacement` (already in the target encoding) and skipped.
 std::string convert(const char* from, const char* to, const std::string& input, std::size_t unit,
@@ -41,9 +48,12 @@ std::string convert(const char* from, const char* to, const std::string& input, 
             if (errno == E2BIG) {
                 continue;
             }
-            // EILSEQ or EINVAL (truncated sequence at the end): skip one unit.
+            // EILSEQ or EINVAL (truncated sequence at the end): skip one character.
             output += replacement;
             std::size_t skip = in_left < unit ? in_left : unit;
+            if (unit == 2 && in_left >= 4 && is_surrogate_pair(in)) {
+                skip = 4;
+            }
             in += skip;
             in_left -= skip;
         }
