@@ -7,6 +7,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "ui/api_key_window.h"
+#include "ui/domain_record_window.h"
 #include "ui/ip_line_window.h"
 
 namespace {
@@ -113,4 +114,6 @@ void MainWindow::on_domain_window() {
         message_box("请先设置阿里云API密钥后再进行获取域名。");
         return;
     }
+    DomainRecordWindow domain_record_window;
+    domain_record_window.window().run_modal();
 }
