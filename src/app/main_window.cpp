@@ -6,6 +6,9 @@
 #include "app/update_cycle.h"
 #include "platform/events.h"
 #include "platform/files.h"
+#include "ui/api_key_window.h"
+#include "ui/domain_record_window.h"
+#include "ui/ip_line_window.h"
 
 namespace {
 
@@ -91,6 +94,8 @@ void MainWindow::on_ip_line_window() {
         message_box(kBusyRefusal);
         return;
     }
+    IpLineWindow ip_line_window;
+    ip_line_window.window().run_modal();
 }
 
 void MainWindow::on_api_key_window() {
@@ -98,6 +103,8 @@ void MainWindow::on_api_key_window() {
         message_box(kBusyRefusal);
         return;
     }
+    ApiKeyWindow api_key_window;
+    api_key_window.window().run_modal();
 }
 
 void MainWindow::on_domain_window() {
@@ -110,4 +117,6 @@ void MainWindow::on_domain_window() {
         message_box("请先设置阿里云API密钥后再进行获取域名。");
         return;
     }
+    DomainRecordWindow domain_record_window;
+    domain_record_window.window().run_modal();
 }

@@ -8,6 +8,8 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFont>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -99,6 +101,11 @@ Application::Application(int& argc, char** argv, bool headless) : impl_(std::mak
         impl_->app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
         impl_->app = std::make_unique<QApplication>(argc, argv);
+        // The windows are laid out in pixels for a 12-pixel font, as on the system they
+        // were designed for; a CJK font keeps the Latin and Chinese texts alike in width.
+        QFont font(QStringLiteral("Noto Sans CJK SC"));
+        font.setPixelSize(12);
+        QApplication::setFont(font);
     }
 }
 
@@ -275,18 +282,45 @@ void RadioButton::click() {
     widget_of<QRadioButton>(widget_)->click();
 }
 
+namespace {
+
+const char kPlainTextProperty[] = "ddns_plain_text";
+
+// Lines of a multi-line label advance by about the font's pixel size, as the layouts
+// expect (a 12-pixel font on 12-pixel lines), rather than by the CJK font's much
+// taller line spacing; its tall ascent takes one pixel more.
+void show_label_text(QLabel* label, const Text& text) {
+    const QString plain = to_q_lines(text);
+    label->setProperty(kPlainTextProperty, plain);
+    const int pixels = label->font().pixelSize();
+    if (!plain.contains(QLatin1Char('\n')) || pixels <= 0) {
+        label->setTextFormat(Qt::PlainText);
+        label->setText(plain);
+        return;
+    }
+    const int percent = 100 * (pixels - 1) / QFontMetrics(label->font()).lineSpacing();
+    label->setTextFormat(Qt::RichText);
+    label->setText(
+        QStringLiteral("<p style=\"margin:0; white-space:pre; line-height:%1%\">%2</p>")
+            .arg(percent)
+            .arg(plain.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
+}
+
+}  // namespace
+
 Label::Label(Window& window, const Text& name, const Text& text, int x, int y, int width,
              int height)
-    : Control(name, place(window, new QLabel(to_q_lines(text)), x, y, width, height)) {
+    : Control(name, place(window, new QLabel(), x, y, width, height)) {
     widget_of<QLabel>(widget_)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    show_label_text(widget_of<QLabel>(widget_), text);
 }
 
 Text Label::text() const {
-    return from_q_lines(widget_of<QLabel>(widget_)->text());
+    return from_q_lines(widget_of<QLabel>(widget_)->property(kPlainTextProperty).toString());
 }
 
 void Label::set_text(const Text& text) {
-    widget_of<QLabel>(widget_)->setText(to_q_lines(text));
+    show_label_text(widget_of<QLabel>(widget_), text);
 }
 
 namespace {
@@ -338,6 +372,7 @@ void EditBox::set_text(const Text& text) {
     QWidget* w = widget_of<QWidget>(widget_);
     if (auto* line = qobject_cast<QLineEdit*>(w)) {
         line->setText(to_q(text));
+        line->setCursorPosition(0);  // a long URL shows its beginning
         return;
     }
     static_cast<QPlainTextEdit*>(w)->setPlainText(to_q_lines(text));

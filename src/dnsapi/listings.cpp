@@ -1,0 +1,72 @@
+// The DNS API listing actions.
+#include "dnsapi/listings.h"
+
+#include <string>
+#include <vector>
+
+#include "crypto/percent_encode.h"
+#include "dnsapi/api_answer.h"
+#include "dnsapi/dns_api_client.h"
+
+namespace {
+
+const Text kFailed = "获取失败：";
+
+Listing failed_listing(const Text& reason) {
+    Listing listing;
+    listing.items = JsonDocument(JsonValue::array());
+    listing.error = kFailed + reason;
+    return listing;
+}
+
+// Sends the action page by page (PageNumber 1, 2, ...) until TotalCount elements
+// are read or a page comes back empty, and gathers the elements of `list_path`.
+Listing list_every_page(const Text& action_parameters, const Text& list_path, int page_size) {
+    std::vector<JsonValue> elements;
+    for (int page = 1;; ++page) {
+        const Text answer = DnsApiClient().send_action(action_parameters +
+                                                       "&PageSize=" + std::to_string(page_size) +
+                                                       "&PageNumber=" + std::to_string(page));
+        JsonDocument document;
+        if (answer.empty() || !document.parse(answer)) {
+            return failed_listing(kNoAnswer);
+        }
+        if (!document.exists(list_path)) {
+            if (document.exists("Code")) {
+                return failed_listing(document.get_text("Code") + " " +
+                                      document.get_text("Message"));
+            }
+            break;
+        }
+        const JsonValue list = document.get_object(list_path).engine();
+        const std::size_t read_before = elements.size();
+        if (list.type() == JsonType::Array) {
+            elements.insert(elements.end(), list.elements().begin(), list.elements().end());
+        }
+        const double total = document.get_number("TotalCount");
+        if (elements.size() == read_before || static_cast<double>(elements.size()) >= total) {
+            break;
+        }
+    }
+    Listing listing;
+    listing.items = JsonDocument(JsonValue::array(std::move(elements)));
+    return listing;
+}
+
+}  // namespace
+
+Listing describe_domains() {
+    return list_every_page("&Action=DescribeDomains", "Domains.Domain", kDomainPageSize);
+}
+
+Listing describe_domain_records(const Text& domain) {
+    // Encoded like the host record of an update, so that a Chinese domain name
+    // reaches the service as the UTF-8 it signs.
+    return list_every_page(
+        "&Action=DescribeDomainRecords&DomainName=" + percent_encode(domain, true, true),
+        "DomainRecords.Record", kRecordPageSize);
+}
+
+Text strip_quotes(const Text& text) {
+    return replace_text(text, "\"", "");
+}

@@ -1,0 +1,27 @@
+// The two listing actions of the DNS API: the account's domains and one
+// domain's records, every page read, with the failure text the user is shown.
+#pragma once
+
+#include "base/text.h"
+#include "script/json_document.h"
+
+struct Listing {
+    // An array of the listed elements: every page's, in the service's order.
+    JsonDocument items;
+    // Empty when the listing succeeded; otherwise "获取失败：" and the reason, and
+    // `items` is an empty array.
+    Text error;
+};
+
+inline constexpr int kDomainPageSize = 100;
+inline constexpr int kRecordPageSize = 500;
+
+// DescribeDomains: elements of "Domains.Domain", each with "DomainName".
+Listing describe_domains();
+// DescribeDomainRecords of `domain`: elements of "DomainRecords.Record", each with
+// "RR", "Type", "Value", "TTL", "Status" and "RecordId".
+Listing describe_domain_records(const Text& domain);
+
+// `text` with every double-quote character removed: a member's JSON text read as
+// plain text ("600" stays 600, "\"www\"" becomes www).
+Text strip_quotes(const Text& text);
