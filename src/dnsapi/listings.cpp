@@ -11,6 +11,8 @@
 namespace {
 
 const Text kFailed = "获取失败：";
+// A server that keeps claiming more items must not keep us reading forever.
+constexpr int kMaxPages = 200;
 
 Listing failed_listing(const Text& reason) {
     Listing listing;
@@ -23,7 +25,7 @@ Listing failed_listing(const Text& reason) {
 // are read or a page comes back empty, and gathers the elements of `list_path`.
 Listing list_every_page(const Text& action_parameters, const Text& list_path, int page_size) {
     std::vector<JsonValue> elements;
-    for (int page = 1;; ++page) {
+    for (int page = 1; page <= kMaxPages; ++page) {
         const Text answer = DnsApiClient().send_action(action_parameters +
                                                        "&PageSize=" + std::to_string(page_size) +
                                                        "&PageNumber=" + std::to_string(page));
