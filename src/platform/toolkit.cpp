@@ -113,6 +113,7 @@ Application::~Application() = default;
 
 struct Window::Impl {
     WindowWidget* widget = nullptr;
+    std::vector<Control*> controls;
 };
 
 Window::Window(const Text& caption, int x, int y, int width, int height)
@@ -160,6 +161,32 @@ bool Window::save_screenshot(const Text& png_path) const {
 
 void* Window::native() const {
     return impl_->widget;
+}
+
+Control* Window::control(const Text& name) const {
+    for (Control* c : impl_->controls) {
+        if (c->name() == name) {
+            return c;
+        }
+    }
+    return nullptr;
+}
+
+void Window::add_control(Control* control) {
+    impl_->controls.push_back(control);
+}
+
+void Window::remove_control(Control* control) {
+    std::erase(impl_->controls, control);
+}
+
+Control::Control(Window& window, const Text& name, void* widget)
+    : window_(&window), name_(name), widget_(widget) {
+    window.add_control(this);
+}
+
+Control::~Control() {
+    window_->remove_control(this);
 }
 
 void set_modal_hook(ModalHook hook) {
@@ -224,7 +251,7 @@ void Control::geometry(int& x, int& y, int& width, int& height) const {
 
 Button::Button(Window& window, const Text& name, const Text& caption, int x, int y, int width,
                int height)
-    : Control(name, place(window, new QPushButton(to_q(caption)), x, y, width, height)) {
+    : Control(window, name, place(window, new QPushButton(to_q(caption)), x, y, width, height)) {
     widget_of<QPushButton>(widget_)->setAutoDefault(false);
 }
 
@@ -243,7 +270,7 @@ void Button::click() {
 
 RadioButton::RadioButton(Window& window, const Text& name, const Text& caption, int x, int y,
                          int width, int height)
-    : Control(name, place(window, new QRadioButton(to_q(caption)), x, y, width, height)) {
+    : Control(window, name, place(window, new QRadioButton(to_q(caption)), x, y, width, height)) {
     WindowWidget* owner = window_widget(window);
     if (owner->radio_group == nullptr) {
         owner->radio_group = new QButtonGroup(owner);
@@ -310,7 +337,7 @@ void show_label_text(QLabel* label, const Text& text) {
 
 Label::Label(Window& window, const Text& name, const Text& text, int x, int y, int width,
              int height)
-    : Control(name, place(window, new QLabel(), x, y, width, height)) {
+    : Control(window, name, place(window, new QLabel(), x, y, width, height)) {
     widget_of<QLabel>(widget_)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     show_label_text(widget_of<QLabel>(widget_), text);
 }
@@ -358,7 +385,7 @@ QWidget* make_edit_box(const EditBoxStyle& style) {
 
 EditBox::EditBox(Window& window, const Text& name, int x, int y, int width, int height,
                  const EditBoxStyle& style)
-    : Control(name, place(window, make_edit_box(style), x, y, width, height)) {}
+    : Control(window, name, place(window, make_edit_box(style), x, y, width, height)) {}
 
 Text EditBox::text() const {
     QWidget* w = widget_of<QWidget>(widget_);
@@ -407,7 +434,7 @@ int EditBox::max_lines() const {
 }
 
 ListBox::ListBox(Window& window, const Text& name, int x, int y, int width, int height)
-    : Control(name, place(window, new QListWidget(), x, y, width, height)) {}
+    : Control(window, name, place(window, new QListWidget(), x, y, width, height)) {}
 
 void ListBox::clear() {
     widget_of<QListWidget>(widget_)->clear();
@@ -436,7 +463,7 @@ Text ListBox::selected_text() const {
 }
 
 ListView::ListView(Window& window, const Text& name, int x, int y, int width, int height)
-    : Control(name, place(window, new QTreeWidget(), x, y, width, height)) {
+    : Control(window, name, place(window, new QTreeWidget(), x, y, width, height)) {
     QTreeWidget* tree = widget_of<QTreeWidget>(widget_);
     tree->setRootIsDecorated(false);
     tree->setColumnCount(0);

@@ -14,6 +14,8 @@ struct Colour {
     int blue = 0;
 };
 
+class Control;
+
 // The toolkit's process-wide state; one exists while any window does.
 class Application {
   public:
@@ -48,6 +50,11 @@ class Window {
 
     void* native() const;  // the toolkit's widget, for the controls below
 
+    // The window's control of that name (as the window forms name them), or null.
+    Control* control(const Text& name) const;
+    void add_control(Control* control);
+    void remove_control(Control* control);
+
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
@@ -64,16 +71,20 @@ void quit_main_loop(int exit_code);
 // Runs `handler` on the message loop when SIGTERM or SIGINT arrives.
 void on_termination_signal(std::function<void()> handler);
 
+// A control belongs to one window and must not outlive it.
 class Control {
   public:
-    virtual ~Control() = default;
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
     Text name() const { return name_; }
     bool is_enabled() const;
     void set_enabled(bool enabled);
     void geometry(int& x, int& y, int& width, int& height) const;
 
   protected:
-    Control(const Text& name, void* widget) : name_(name), widget_(widget) {}
+    Control(Window& window, const Text& name, void* widget);
+    Window* window_;
     Text name_;
     void* widget_;  // owned by the window
 };
