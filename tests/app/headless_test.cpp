@@ -1,13 +1,9 @@
 // The headless mode as a service manager sees it: the built program run as a child
 // process against the fake DNS endpoint and an IP page on loopback, its standard
 // output and error in UTF-8, and its exit codes.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -15,15 +11,12 @@
 #include <thread>
 
 #include "platform/codepage.h"
+#include "support/child_process.h"
 #include "support/fake_dns_api.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
-extern char** environ;
-
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Generous bounds for a sanitized build on a busy machine; nothing here measures speed.
 constexpr double kPatience = 30.0;
@@ -32,129 +25,6 @@ std::string program_path() {
     const char* dir = getenv("DDNS_TEST_BINARY_DIR");
     return dir == nullptr ? std::string() : std::string(dir) + "/ddns";
 }
-
-Clock::time_point deadline(double seconds) {
-    return Clock::now() +
-           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-}
-
-// The program running with pipes on its standard output and error.
-class ChildProcess {
-  public:
-    explicit ChildProcess(const std::vector<std::string>& arguments) {
-        int out_pipe[2];
-        int err_pipe[2];
-        if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) {
-            return;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
-        std::vector<std::string> argv_text = {program_path()};
-        argv_text.insert(argv_text.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& a : argv_text) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        close(out_pipe[1]);
-        close(err_pipe[1]);
-        out_fd_ = out_pipe[0];
-        err_fd_ = err_pipe[0];
-    }
-    ~ChildProcess() {
-        if (pid_ > 0 && exit_code_ == kRunning) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        close(out_fd_);
-        close(err_fd_);
-    }
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    bool started() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
-
-    // Reads standard output until `needle` appears; false when it did not in time.
-    bool wait_for_output(const std::string& needle, double seconds = kPatience) {
-        Clock::time_point end = deadline(seconds);
-        while (out.find(needle) == std::string::npos) {
-            if (Clock::now() >= end || !read_some(100)) {
-                return out.find(needle) != std::string::npos;
-            }
-        }
-        return true;
-    }
-
-    // The exit code, or -1 when the program did not end in time (it is then killed).
-    int wait_exit(double seconds = kPatience) {
-        Clock::time_point end = deadline(seconds);
-        while (exit_code_ == kRunning && Clock::now() < end) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-                break;
-            }
-            read_some(50);
-        }
-        while (read_some(0)) {
-        }
-        return exit_code_ == kRunning ? -1 : exit_code_;
-    }
-
-    std::string out;
-    std::string err;
-
-  private:
-    static constexpr int kRunning = -1000;
-
-    // Waits up to `timeout_ms` for output; false once both pipes are closed.
-    bool read_some(int timeout_ms) {
-        pollfd fds[2] = {{out_fd_, POLLIN, 0}, {err_fd_, POLLIN, 0}};
-        if (poll(fds, 2, timeout_ms) <= 0) {
-            return timeout_ms > 0 && (open_[0] || open_[1]);
-        }
-        std::string* sinks[2] = {&out, &err};
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].revents == 0) {
-                continue;
-            }
-            char buffer[4096];
-            ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[i]->append(buffer, static_cast<std::size_t>(n));
-            } else {
-                open_[i] = false;
-                fds[i].fd = -1;
-            }
-        }
-        if (!open_[0]) {
-            out_fd_ = close_once(out_fd_);
-        }
-        if (!open_[1]) {
-            err_fd_ = close_once(err_fd_);
-        }
-        return open_[0] || open_[1];
-    }
-    static int close_once(int fd) {
-        if (fd >= 0) {
-            close(fd);
-        }
-        return -1;
-    }
-
-    pid_t pid_ = -1;
-    int out_fd_ = -1;
-    int err_fd_ = -1;
-    bool open_[2] = {true, true};
-    int exit_code_ = kRunning;
-};
 
 // Lines of `out` without their time stamps (everything up to the first full-width colon).
 std::vector<std::string> logged_texts(const std::string& out) {
@@ -218,12 +88,12 @@ class Headless : public ::testing::Test {
 
 TEST_F(Headless, LogsToStandardOutputAndStopsOnSigterm) {
     const std::string config = write_config();
-    ChildProcess child({"--headless", "--config", config});
+    ChildProcess child(program_path(), {"--headless", "--config", config});
     ASSERT_TRUE(child.started());
     const std::string done = utf8("IP解析完毕，等待60s后再次检测...");
-    ASSERT_TRUE(child.wait_for_output(done)) << child.out << child.err;
+    ASSERT_TRUE(child.wait_for_output(done, kPatience)) << child.out << child.err;
     kill(child.pid(), SIGTERM);
-    EXPECT_EQ(child.wait_exit(), 0) << child.err;
+    EXPECT_EQ(child.wait_exit(kPatience), 0) << child.err;
 
     std::vector<std::string> expected;
     for (const Text& line :
@@ -247,11 +117,11 @@ TEST_F(Headless, LogsToStandardOutputAndStopsOnSigterm) {
 
 TEST_F(Headless, SigtermDuringTheFirstCheckEndsTheProcess) {
     page_delay_ms_ = 1500;
-    ChildProcess child({"--headless", "--config", write_config()});
+    ChildProcess child(program_path(), {"--headless", "--config", write_config()});
     ASSERT_TRUE(child.started());
-    ASSERT_TRUE(child.wait_for_output(utf8("开始解析IP"))) << child.out << child.err;
+    ASSERT_TRUE(child.wait_for_output(utf8("开始解析IP"), kPatience)) << child.out << child.err;
     kill(child.pid(), SIGTERM);
-    EXPECT_EQ(child.wait_exit(), 0) << child.out << child.err;
+    EXPECT_EQ(child.wait_exit(kPatience), 0) << child.out << child.err;
     EXPECT_NE(child.out.find(utf8("已停止解析IP")), std::string::npos) << child.out;
 }
 
@@ -269,9 +139,9 @@ TEST_F(Headless, ExitCodesTellWhatHappened) {
     };
     for (const Case& c : cases) {
         page_broken_ = c.page_broken;
-        ChildProcess child({"--headless", "--config", write_config(c.key_id)});
+        ChildProcess child(program_path(), {"--headless", "--config", write_config(c.key_id)});
         ASSERT_TRUE(child.started());
-        EXPECT_EQ(child.wait_exit(), c.exit_code) << c.name << child.out << child.err;
+        EXPECT_EQ(child.wait_exit(kPatience), c.exit_code) << c.name << child.out << child.err;
         EXPECT_EQ(child.err, utf8(c.error)) << c.name;
         EXPECT_EQ(child.out.find(utf8("已停止解析IP")), std::string::npos) << c.name;
     }
@@ -292,9 +162,9 @@ TEST_F(Headless, CommandLine) {
         {{"--headless", "--config"}, 2, "", "ddns: unknown argument: --config"},
     };
     for (const Case& c : cases) {
-        ChildProcess child(c.arguments);
+        ChildProcess child(program_path(), c.arguments);
         ASSERT_TRUE(child.started());
-        EXPECT_EQ(child.wait_exit(), c.exit_code) << c.arguments[0];
+        EXPECT_EQ(child.wait_exit(kPatience), c.exit_code) << c.arguments[0];
         EXPECT_EQ(child.out.substr(0, c.out_begins.size()), c.out_begins) << c.arguments[0];
         EXPECT_EQ(child.err.substr(0, c.err_begins.size()), c.err_begins) << c.arguments[0];
     }
