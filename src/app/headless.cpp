@@ -2,6 +2,7 @@
 #include "app/headless.h"
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "app/activity_log.h"
@@ -30,6 +31,16 @@ int run_headless(int argc, char** argv) {
     Application application(argc, argv, /*headless=*/true);
     set_log_sink([](const Text& piece) { write_to(stdout, piece); });
 
+    // The first check runs before the message loop, where quitting it does nothing:
+    // the first exit asked for is kept and honoured once the start is over.
+    std::optional<int> exit_code;
+    auto quit = [&exit_code](int code) {
+        if (!exit_code) {
+            exit_code = code;
+        }
+        quit_main_loop(*exit_code);
+    };
+
     std::vector<Text> start_messages;
     bool starting = true;
     set_message_sink([&](const Text& text) {
@@ -38,7 +49,7 @@ int run_headless(int argc, char** argv) {
             return;
         }
         write_to(stderr, text + "\n");
-        quit_main_loop(kExitFailedLine);
+        quit(kExitFailedLine);
     });
 
     initialise_settings_and_log(/*mask_secret=*/true);
@@ -46,9 +57,9 @@ int run_headless(int argc, char** argv) {
     Timer timer("时钟1");
     UpdateCycle cycle(timer);
     timer.on_tick([&cycle] { cycle.check(); });
-    on_termination_signal([&cycle] {
+    on_termination_signal([&cycle, &quit] {
         cycle.stop();
-        quit_main_loop(0);
+        quit(0);
     });
 
     bool started = cycle.start();
@@ -60,7 +71,10 @@ int run_headless(int argc, char** argv) {
         return kExitRefused;
     }
     if (!start_messages.empty()) {
-        return kExitFailedLine;  // the first check found no address
+        quit(kExitFailedLine);  // the first check found no address
+    }
+    if (exit_code) {
+        return *exit_code;
     }
     int code = run_main_loop();
     set_log_sink(nullptr);

@@ -13,7 +13,16 @@ const Text kProbeUserAgent =
 
 const Text kAddressPattern = "\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}";
 
+ProbeTimeouts& probe_timeouts() {
+    static ProbeTimeouts timeouts;
+    return timeouts;
+}
+
 }  // namespace
+
+void set_probe_timeouts_for_testing(const ProbeTimeouts& timeouts) {
+    probe_timeouts() = timeouts;
+}
 
 Text probe_public_ip() {
     const Settings& s = settings();
@@ -30,7 +39,8 @@ Text probe_ip_line(const Text& url) {
         return kLineEmpty;
     }
     client.set_auto_headers(true);
-    client.set_timeouts(15000, 15000, 15000, 30000);
+    const ProbeTimeouts& t = probe_timeouts();
+    client.set_timeouts(t.resolve_ms, t.connect_ms, t.send_ms, t.receive_ms);
     client.set_cookie_mode();
     client.open("GET", url);
     client.set_user_agent(kProbeUserAgent);

@@ -10,3 +10,13 @@ inline const Text kLineEmpty = "线路api为空";
 // Probes the selected line of the settings (kLineEmpty when none is selected).
 Text probe_public_ip();
 Text probe_ip_line(const Text& url);
+
+// The probe's time-outs in milliseconds. Tests shorten them to try a silent line
+// quickly; the default argument restores the real ones.
+struct ProbeTimeouts {
+    int resolve_ms = 15000;
+    int connect_ms = 15000;
+    int send_ms = 15000;
+    int receive_ms = 30000;
+};
+void set_probe_timeouts_for_testing(const ProbeTimeouts& timeouts = ProbeTimeouts());

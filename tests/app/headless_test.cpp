@@ -1,0 +1,174 @@
+// The headless mode as a service manager sees it: the built program run as a child
+// process against the fake DNS endpoint and an IP page on loopback, its standard
+// output and error in UTF-8, and its exit codes.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/codepage.h"
+#include "support/child_process.h"
+#include "support/fake_dns_api.h"
+#include "support/loopback_server.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Generous bounds for a sanitized build on a busy machine; nothing here measures speed.
+constexpr double kPatience = 30.0;
+
+std::string program_path() {
+    const char* dir = getenv("DDNS_TEST_BINARY_DIR");
+    return dir == nullptr ? std::string() : std::string(dir) + "/ddns";
+}
+
+// Lines of `out` without their time stamps (everything up to the first full-width colon).
+std::vector<std::string> logged_texts(const std::string& out) {
+    const std::string colon = "\xEF\xBC\x9A";
+    std::vector<std::string> texts;
+    std::size_t start = 0;
+    while (start < out.size()) {
+        std::size_t end = out.find('\n', start);
+        std::string line = out.substr(start, end == std::string::npos ? end : end - start);
+        std::size_t c = line.find(colon);
+        texts.push_back(c == std::string::npos ? line : line.substr(c + colon.size()));
+        start = end == std::string::npos ? out.size() : end + 1;
+    }
+    return texts;
+}
+
+std::string utf8(const Text& gbk) {
+    return gbk_to_utf8_text(gbk);
+}
+
+class Headless : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (program_path().empty()) {
+            GTEST_SKIP() << "DDNS_TEST_BINARY_DIR is not set (ctest sets it)";
+        }
+        ASSERT_EQ(access(program_path().c_str(), X_OK), 0) << program_path();
+        ASSERT_TRUE(fake_.is_running());
+        fake_.set_access_key("key-id", "secret-abcd1234");
+        record_id_ = fake_.add_record("example.com", "www", "192.0.2.1");
+        setenv("DDNS_API_URL", fake_.url().c_str(), 1);
+        page_.server().Get("/ip", [this](const httplib::Request&, httplib::Response& res) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(page_delay_ms_.load()));
+            if (page_broken_) {
+                res.status = 404;
+                res.set_content("<h1>Not Found</h1>", "text/html");
+            } else {
+                res.set_content("IP: 203.0.113.7", "text/plain");
+            }
+        });
+        ASSERT_TRUE(page_.start());
+    }
+    void TearDown() override { unsetenv("DDNS_API_URL"); }
+
+    std::string write_config(const Text& key_id = "key-id") {
+        const std::string path = dir_.file("ddns.ini");
+        write_file_bytes(path, "[当前IP线路]\r\n线路=1\r\n[IP线路]\r\n线路1=" + page_.url("/ip") +
+                                   "\r\n[aliyun]\r\naccessKeyId=" + key_id +
+                                   "\r\naccessSecret=secret-abcd1234\r\n当前解析IP=192.0.2.1"
+                                   "\r\n当前解析域名=example.com\r\n当前解析ID=" +
+                                   record_id_ + "\r\n当前主机记录=www\r\n");
+        return path;
+    }
+
+    TempDir dir_;
+    FakeDnsApi fake_;
+    LoopbackServer page_;
+    std::atomic<bool> page_broken_{false};
+    std::atomic<int> page_delay_ms_{0};
+    std::string record_id_;
+};
+
+TEST_F(Headless, LogsToStandardOutputAndStopsOnSigterm) {
+    const std::string config = write_config();
+    ChildProcess child(program_path(), {"--headless", "--config", config});
+    ASSERT_TRUE(child.started());
+    const std::string done = utf8("IP解析完毕，等待60s后再次检测...");
+    ASSERT_TRUE(child.wait_for_output(done, kPatience)) << child.out << child.err;
+    kill(child.pid(), SIGTERM);
+    EXPECT_EQ(child.wait_exit(kPatience), 0) << child.err;
+
+    std::vector<std::string> expected;
+    for (const Text& line :
+         {Text("********** 欢迎使用岚桥 **********"), Text("配置文件已存在，开始读取配置文件..."),
+          Text("配置文件初始化完毕。"), Text("当前IP线路：线路1"), Text("accessKeyId：key-id"),
+          Text("accessSecret：***********1234"), Text("当前解析域名：example.com"),
+          Text("当前主机记录：www"), Text("当前解析IP：192.0.2.1"), "当前解析ID：" + record_id_,
+          Text("********** 开始解析IP **********"), Text("当前公网IP：203.0.113.7"),
+          Text("当前解析IP：192.0.2.1"), Text("当前公网IP和解析IP不相同，开始修改解析..."),
+          Text("IP解析完毕，等待60s后再次检测..."), Text("********** 已停止解析IP **********")}) {
+        expected.push_back(utf8(line));
+    }
+    EXPECT_EQ(logged_texts(child.out), expected);
+    EXPECT_EQ(child.out.find("secret-abcd"), std::string::npos);
+    EXPECT_EQ(child.out.find('\r'), std::string::npos);
+    EXPECT_EQ(child.err, "");
+    EXPECT_EQ(fake_.record(record_id_)->value, "203.0.113.7");
+    // The settings file (GBK) took the new address.
+    EXPECT_NE(read_file_bytes(config).find("当前解析IP=203.0.113.7"), std::string::npos);
+}
+
+TEST_F(Headless, SigtermDuringTheFirstCheckEndsTheProcess) {
+    page_delay_ms_ = 1500;
+    ChildProcess child(program_path(), {"--headless", "--config", write_config()});
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(child.wait_for_output(utf8("开始解析IP"), kPatience)) << child.out << child.err;
+    kill(child.pid(), SIGTERM);
+    EXPECT_EQ(child.wait_exit(kPatience), 0) << child.out << child.err;
+    EXPECT_NE(child.out.find(utf8("已停止解析IP")), std::string::npos) << child.out;
+}
+
+TEST_F(Headless, ExitCodesTellWhatHappened) {
+    struct Case {
+        const char* name;
+        Text key_id;
+        bool page_broken;
+        int exit_code;
+        Text error;
+    };
+    const Case cases[] = {
+        {"refused", "", false, 2, "请先设置阿里云API密钥！\n"},
+        {"line failed", "key-id", true, 1, "公网IP线路失效，请重新设置后再试\n"},
+    };
+    for (const Case& c : cases) {
+        page_broken_ = c.page_broken;
+        ChildProcess child(program_path(), {"--headless", "--config", write_config(c.key_id)});
+        ASSERT_TRUE(child.started());
+        EXPECT_EQ(child.wait_exit(kPatience), c.exit_code) << c.name << child.out << child.err;
+        EXPECT_EQ(child.err, utf8(c.error)) << c.name;
+        EXPECT_EQ(child.out.find(utf8("已停止解析IP")), std::string::npos) << c.name;
+    }
+    EXPECT_EQ(fake_.request_count(), 0);
+}
+
+TEST_F(Headless, CommandLine) {
+    struct Case {
+        std::vector<std::string> arguments;
+        int exit_code;
+        std::string out_begins;
+        std::string err_begins;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "Usage: ddns", ""},
+        {{"--version"}, 0, "ddns " DDNS_VERSION "\n", ""},
+        {{"--frobnicate"}, 2, "", "ddns: unknown argument: --frobnicate"},
+        {{"--headless", "--config"}, 2, "", "ddns: unknown argument: --config"},
+    };
+    for (const Case& c : cases) {
+        ChildProcess child(program_path(), c.arguments);
+        ASSERT_TRUE(child.started());
+        EXPECT_EQ(child.wait_exit(kPatience), c.exit_code) << c.arguments[0];
+        EXPECT_EQ(child.out.substr(0, c.out_begins.size()), c.out_begins) << c.arguments[0];
+        EXPECT_EQ(child.err.substr(0, c.err_begins.size()), c.err_begins) << c.arguments[0];
+    }
+}
+
+}  // namespace

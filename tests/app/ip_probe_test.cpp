@@ -1,0 +1,137 @@
+// The public IP probe against pages served on loopback: what it takes out of a
+// body, the two sentinels, redirects with cookies, untrusted HTTPS and a silent line.
+#include "app/ip_probe.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "app/settings.h"
+#include "support/loopback_server.h"
+
+namespace {
+
+class IpProbe : public ::testing::Test {
+  protected:
+    void SetUp() override { settings() = Settings(); }
+    void TearDown() override {
+        settings() = Settings();
+        set_probe_timeouts_for_testing();
+    }
+};
+
+TEST_F(IpProbe, TakesTheFirstDottedQuadOfTheBody) {
+    struct Case {
+        std::string body;
+        int status;
+        Text expected;
+    };
+    const Case cases[] = {
+        {"IP: 203.0.113.7", 200, "203.0.113.7"},
+        {"1234.5.6.7", 200, "234.5.6.7"},
+        {"1.2.3.4.5", 200, "1.2.3.4"},
+        {"999.999.999.999", 200, "999.999.999.999"},
+        {"nginx 1.18.0.2 says you are 203.0.113.7", 200, "1.18.0.2"},
+        {"<p>\xE4\xBD\xA0\xE7\x9A\x84IP\xEF\xBC\x9A"
+         "198.51.100.23</p>",
+         200, "198.51.100.23"},
+        {"<h1>Not Found</h1>", 404, kLineFailed},
+        {"error from 10.0.0.1", 502, "10.0.0.1"},  // the status is never looked at
+        {"", 200, kLineFailed},
+    };
+    LoopbackServer server;
+    const Case* current = nullptr;
+    server.server().Get("/ip", [&](const httplib::Request&, httplib::Response& res) {
+        res.status = current->status;
+        res.set_content(current->body, "text/html; charset=utf-8");
+    });
+    ASSERT_TRUE(server.start());
+    for (const Case& c : cases) {
+        current = &c;
+        EXPECT_EQ(probe_ip_line(server.url("/ip")), c.expected) << c.body;
+    }
+}
+
+TEST_F(IpProbe, NoUrlSendsNothing) {
+    LoopbackServer server;
+    server.server().Get("/ip", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("203.0.113.7", "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+    EXPECT_EQ(probe_ip_line(""), kLineEmpty);
+
+    Settings& s = settings();
+    for (int line = 1; line <= 6; ++line) {
+        s.line_urls[static_cast<std::size_t>(line)] = server.url("/ip");
+    }
+    for (int line : {0, 7, -1}) {
+        s.current_line = line;
+        EXPECT_EQ(probe_public_ip(), kLineEmpty) << line;
+    }
+    s.current_line = 4;
+    s.line_urls[4] = "";
+    EXPECT_EQ(probe_public_ip(), kLineEmpty);
+    EXPECT_EQ(server.accepted_connections(), 0);
+
+    s.current_line = 6;
+    EXPECT_EQ(probe_public_ip(), "203.0.113.7");
+}
+
+// The probe's own user agent goes with the first request; a hop is a new request.
+TEST_F(IpProbe, FollowsARedirectCarryingItsCookie) {
+    LoopbackServer server;
+    std::string user_agent;
+    server.server().Get("/start", [&](const httplib::Request& req, httplib::Response& res) {
+        user_agent = req.get_header_value("User-Agent");
+        res.set_header("Set-Cookie", "visit=abc; Path=/");
+        res.set_redirect("/ip", 302);
+    });
+    server.server().Get("/ip", [&](const httplib::Request& req, httplib::Response& res) {
+        bool has_cookie = req.get_header_value("Cookie").find("visit=abc") != std::string::npos;
+        res.set_content(has_cookie ? "ip=203.0.113.9" : "no cookie", "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+    EXPECT_EQ(probe_ip_line(server.url("/start")), "203.0.113.9");
+    EXPECT_EQ(user_agent.find("Mozilla/5.0 (iPhone; CPU iPhone OS 12_1_4"), 0u) << user_agent;
+    EXPECT_NE(user_agent.find("MicroMessenger/7.0.3(0x17000321) NetType/WIFI Language/zh_CN"),
+              std::string::npos);
+}
+
+TEST_F(IpProbe, AcceptsASelfSignedCertificate) {
+    // The authority's own certificate serves: self-signed, and not naming 127.0.0.1.
+    const TestCertificates& made = test_certificates();
+    ASSERT_TRUE(made.ok);
+    TestCertificates self_signed = made;
+    self_signed.server_cert_file = made.ca_file;
+    self_signed.server_key_file = made.directory + "/ca.key";
+    LoopbackServer server(self_signed);
+    server.server().Get("/ip", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("203.0.113.44", "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+    EXPECT_EQ(probe_ip_line(server.url("/ip")), "203.0.113.44");
+}
+
+TEST_F(IpProbe, ASilentLineFails) {
+    // A listening socket that is never accepted: the connection opens, no answer comes.
+    int listener = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const Text url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/ip";
+
+    set_probe_timeouts_for_testing({1000, 1000, 1000, 300});
+    EXPECT_EQ(probe_ip_line(url), kLineFailed);
+    close(listener);
+    // Nobody listens any more: refused at once.
+    EXPECT_EQ(probe_ip_line(url), kLineFailed);
+}
+
+}  // namespace
