@@ -2,11 +2,10 @@
 // destruction), with the curl command's time for the same URL as the reference.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
-
 #include <chrono>
 #include <cstdlib>
 
+#include "bench_main.h"
 #include "http/win_http_client.h"
 #include "support/loopback_server.h"
 
@@ -55,11 +54,5 @@ BENCHMARK(BM_CurlCommandGet1KiB)->Unit(benchmark::kMicrosecond)->UseRealTime()->
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Transfers keep the toolkit running, as they do in the program.
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    page_server().stop();
-    return 0;
+    return run_benchmarks(argc, argv, [] { page_server().stop(); });
 }

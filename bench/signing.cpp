@@ -3,9 +3,8 @@
 #include <benchmark/benchmark.h>
 #include <openssl/sha.h>
 
-#include <QCoreApplication>
-
 #include "app/settings.h"
+#include "bench_main.h"
 #include "crypto/hmac_sha1.h"
 #include "crypto/sha1.h"
 #include "dnsapi/signing.h"
@@ -72,10 +71,5 @@ BENCHMARK(BM_SignRequest);
 }  // namespace
 
 int main(int argc, char** argv) {
-    // sign_request dispatches pending events per nonce draw, as it does in the program.
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return run_benchmarks(argc, argv);
 }

@@ -5,7 +5,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -13,6 +12,7 @@
 
 #include "app/settings.h"
 #include "app/update_cycle.h"
+#include "bench_main.h"
 #include "platform/toolkit.h"
 #include "support/child_process.h"
 #include "support/fake_dns_api.h"
@@ -183,11 +183,5 @@ BENCHMARK(BM_HeadlessIdleBetweenChecks)->Unit(benchmark::kSecond)->Iterations(1)
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Transfers keep the toolkit running, as they do in the program.
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ip_page().stop();
-    return 0;
+    return run_benchmarks(argc, argv, [] { ip_page().stop(); });
 }

@@ -3,19 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include "support/hex.h"
 
 namespace {
-
-Text hex(const Bytes& bytes) {
-    Text out;
-    for (std::uint8_t b : bytes) {
-        char buffer[3];
-        std::snprintf(buffer, sizeof buffer, "%02x", b);
-        out += buffer;
-    }
-    return out;
-}
 
 Bytes filled(std::uint8_t value, std::size_t n) {
     return Bytes(n, value);
