@@ -166,7 +166,7 @@ TEST(ProfileWrite, RandomFilesKeepEveryOtherValue) {
     };
     TempDir dir;
     const std::string path = dir.file("t.ini");
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 80; ++round) {
         Text file = random() % 8 == 0 ? "\xEF\xBB\xBF" : "";
         for (int n = static_cast<int>(random() % 12); n > 0; --n) {
             switch (random() % 5) {
