@@ -1,6 +1,7 @@
 // Text operations over GBK byte strings.
 #include "base/text.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -148,15 +149,19 @@ Text trim_text(const Text& text) {
             break;
         }
     }
-    // A trailing A1 A1 counts only where it is a whole character.
+    // A trailing A1 A1 counts only where it is a whole character. Where characters begin
+    // depends only on the bytes before, so the starts are found once.
+    std::vector<std::size_t> starts;
     for (;;) {
         if (end > begin && text[end - 1] == ' ') {
             --end;
             continue;
         }
         if (end - begin >= 2 && text.compare(end - 2, 2, kIdeographicSpace) == 0) {
-            std::vector<std::size_t> starts = character_starts(text.substr(begin, end - begin));
-            if (!starts.empty() && starts.back() == end - begin - 2) {
+            if (starts.empty()) {
+                starts = character_starts(text);
+            }
+            if (std::binary_search(starts.begin(), starts.end(), end - 2)) {
                 end -= 2;
                 continue;
             }
@@ -210,19 +215,20 @@ Text replace_text(const Text& text, const Text& from, const Text& to) {
     if (from.empty()) {
         return text;
     }
+    // One walk over the characters, as split_text does: a search from the start for
+    // every occurrence would make long texts quadratic.
     Text result;
-    int pos = 1;
-    for (;;) {
-        int at = find_text(text, from, pos);
-        if (at < 0) {
-            break;
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < text.size();
+         i += is_gbk_lead_byte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
+        if (i >= copied && matches_at(text, i, from, false)) {
+            result.append(text, copied, i - copied);
+            result += to;
+            copied = i + from.size();
         }
-        result.append(text, static_cast<std::size_t>(pos - 1), static_cast<std::size_t>(at - pos));
-        result += to;
-        pos = at + static_cast<int>(from.size());
     }
-    if (static_cast<std::size_t>(pos) <= text.size()) {
-        result.append(text, static_cast<std::size_t>(pos - 1), Text::npos);
+    if (copied < text.size()) {
+        result.append(text, copied, Text::npos);
     }
     return result;
 }

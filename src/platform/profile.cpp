@@ -4,41 +4,68 @@
 #include <optional>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 
 namespace {
 
-struct Line {
-    Text content;  // without its line end
-    Text ending;   // "\r\n", "\n" or "" for a last line without one
+const Text kUtf8Bom = "\xEF\xBB\xBF";
+
+// A file that begins with the UTF-8 byte order mark holds UTF-8 text (an editor saved
+// it so): names and values are converted at this edge, and the mark stays.
+struct Encoding {
+    bool utf8 = false;
+
+    Text to_file(const Text& gbk) const { return utf8 ? gbk_to_utf8_text(gbk) : gbk; }
+    Text from_file(const Text& text) const { return utf8 ? utf8_to_gbk_text(text) : text; }
 };
 
+Encoding take_byte_order_mark(Text& file) {
+    Encoding encoding;
+    if (file.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
+        file.erase(0, kUtf8Bom.size());
+        encoding.utf8 = true;
+    }
+    return encoding;
+}
+
+struct Line {
+    Text content;  // without its line end
+    Text ending;   // "\r\n", "\n", "\r" or "" for a last line without one
+};
+
+// Lines end with CR LF, LF or a lone CR.
 std::vector<Line> split_lines(const Text& file) {
     std::vector<Line> lines;
     std::size_t from = 0;
     while (from < file.size()) {
-        std::size_t lf = file.find('\n', from);
-        if (lf == Text::npos) {
+        std::size_t end = file.find_first_of("\r\n", from);
+        if (end == Text::npos) {
             lines.push_back({file.substr(from), ""});
             break;
         }
-        std::size_t end = lf;
-        if (end > from && file[end - 1] == '\r') {
-            --end;
+        std::size_t next = end + 1;
+        if (file[end] == '\r' && next < file.size() && file[next] == '\n') {
+            ++next;
         }
-        lines.push_back({file.substr(from, end - from), file.substr(end, lf + 1 - end)});
-        from = lf + 1;
+        lines.push_back({file.substr(from, end - from), file.substr(end, next - end)});
+        from = next;
     }
     return lines;
 }
 
 // The name of a section header line, or nothing.
-std::optional<Text> section_name(const Text& line) {
+std::optional<Text> section_name(const Text& line, const Encoding& encoding) {
     Text stripped = trim_blanks(line);
     if (stripped.empty() || stripped[0] != '[') {
         return std::nullopt;
     }
+    // "]" is also a GBK trail byte, but never part of a UTF-8 sequence.
     std::size_t close = stripped.find(']');
+    if (!encoding.utf8) {
+        int at = find_text(stripped, "]", 2);
+        close = at < 0 ? Text::npos : static_cast<std::size_t>(at) - 1;
+    }
     if (close == Text::npos) {
         return std::nullopt;
     }
@@ -51,8 +78,8 @@ bool is_comment(const Text& line) {
 }
 
 // Key name and raw value of a key line, or nothing.
-std::optional<std::pair<Text, Text>> key_line(const Text& line) {
-    if (is_comment(line) || section_name(line)) {
+std::optional<std::pair<Text, Text>> key_line(const Text& line, const Encoding& encoding) {
+    if (is_comment(line) || section_name(line, encoding)) {
         return std::nullopt;
     }
     std::size_t eq = line.find('=');
@@ -76,12 +103,13 @@ struct SectionRange {
     std::size_t end = 0;
 };
 
-std::optional<SectionRange> find_section(const std::vector<Line>& lines, const Text& section) {
+std::optional<SectionRange> find_section(const std::vector<Line>& lines, const Text& section,
+                                         const Encoding& encoding) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::optional<Text> name = section_name(lines[i].content);
+        std::optional<Text> name = section_name(lines[i].content, encoding);
         if (name && equal_ignoring_case(*name, section)) {
             std::size_t end = i + 1;
-            while (end < lines.size() && !section_name(lines[end].content)) {
+            while (end < lines.size() && !section_name(lines[end].content, encoding)) {
                 ++end;
             }
             return SectionRange{i, end};
@@ -101,8 +129,8 @@ Text one_line(const Text& value) {
     return cleaned;
 }
 
-Text join_lines(const std::vector<Line>& lines) {
-    Text file;
+Text join_lines(const std::vector<Line>& lines, const Encoding& encoding) {
+    Text file = encoding.utf8 ? kUtf8Bom : Text();
     for (const Line& line : lines) {
         file += line.content;
         file += line.ending;
@@ -117,15 +145,17 @@ Text read_profile_string(const Text& section, const Text& key, const Text& path)
     if (!read_whole_file(path, file)) {
         return Text();
     }
+    const Encoding encoding = take_byte_order_mark(file);
     std::vector<Line> lines = split_lines(file);
-    std::optional<SectionRange> range = find_section(lines, section);
+    std::optional<SectionRange> range = find_section(lines, encoding.to_file(section), encoding);
     if (!range) {
         return Text();
     }
+    const Text file_key = encoding.to_file(key);
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        auto kv = key_line(lines[i].content);
-        if (kv && equal_ignoring_case(kv->first, key)) {
-            return unquote(kv->second);
+        auto kv = key_line(lines[i].content, encoding);
+        if (kv && equal_ignoring_case(kv->first, file_key)) {
+            return encoding.from_file(unquote(kv->second));
         }
     }
     return Text();
@@ -137,24 +167,27 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
     if (file_exists(path) && !read_whole_file(path, file)) {
         return false;
     }
+    const Encoding encoding = take_byte_order_mark(file);
     std::vector<Line> lines = split_lines(file);
-    const Text clean_value = one_line(value);
+    const Text file_section = encoding.to_file(section);
+    const Text key_name = encoding.to_file(key);
+    const Text clean_value = encoding.to_file(one_line(value));
     const Text kCrLf = "\r\n";
 
-    std::optional<SectionRange> range = find_section(lines, section);
+    std::optional<SectionRange> range = find_section(lines, file_section, encoding);
     if (!range) {
         if (!lines.empty() && lines.back().ending.empty()) {
             lines.back().ending = kCrLf;
         }
-        lines.push_back({"[" + section + "]", kCrLf});
-        lines.push_back({key + "=" + clean_value, kCrLf});
-        return replace_file_atomically(path, join_lines(lines));
+        lines.push_back({"[" + file_section + "]", kCrLf});
+        lines.push_back({key_name + "=" + clean_value, kCrLf});
+        return replace_file_atomically(path, join_lines(lines, encoding));
     }
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        auto kv = key_line(lines[i].content);
-        if (kv && equal_ignoring_case(kv->first, key)) {
+        auto kv = key_line(lines[i].content, encoding);
+        if (kv && equal_ignoring_case(kv->first, key_name)) {
             lines[i].content = kv->first + "=" + clean_value;
-            return replace_file_atomically(path, join_lines(lines));
+            return replace_file_atomically(path, join_lines(lines, encoding));
         }
     }
     // New key: after the section's last non-blank line.
@@ -168,6 +201,6 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
         lines[at - 1].ending = kCrLf;
     }
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
-                 Line{key + "=" + clean_value, kCrLf});
-    return replace_file_atomically(path, join_lines(lines));
+                 Line{key_name + "=" + clean_value, kCrLf});
+    return replace_file_atomically(path, join_lines(lines, encoding));
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 const Text kTrailA = "\x81\x41";  // a double-byte character whose trail byte is "A"
@@ -113,6 +115,8 @@ TEST(TextReplace, EveryOccurrence) {
     EXPECT_EQ(replace_text("aaa", "aa", "b"), "ba");
     EXPECT_EQ(replace_text("abc", "", "x"), "abc");
     EXPECT_EQ(replace_text("abc", "c", ""), "ab");
+    EXPECT_EQ(replace_text("x" + kTrailA + "A", "A", "b"), "x" + kTrailA + "b");
+    EXPECT_EQ(replace_text("中中", "\xD0\xD6", "b"), "中中");
 }
 
 TEST(TextToInt, LeadingNumber) {
@@ -135,6 +139,67 @@ TEST(TextToInt, LeadingNumber) {
 TEST(TextBytes, StopAtZeroByte) {
     EXPECT_EQ(text_to_bytes("中"), (Bytes{0xD6, 0xD0}));
     EXPECT_EQ(bytes_to_text(Bytes{'a', 'b', 0, 'c'}), "ab");
+}
+
+// Random texts of ASCII, whole and broken GBK characters: find and replace agree with a
+// plain walk over the characters, and trim removes blanks only at the ends.
+TEST(TextRandom, FindReplaceTrimAgreeWithACharacterWalk) {
+    const Text pieces[] = {"a", "A", "b", " ", "中", "\xA1\xA1", kTrailA, "\x81", "\xB0", "\t"};
+    std::mt19937 random(7);
+    const auto some_text = [&](std::size_t most) {
+        Text text;
+        for (std::size_t n = random() % (most + 1); n > 0; --n) {
+            text += pieces[random() % std::size(pieces)];
+        }
+        return text;
+    };
+    const auto is_character_start = [](const Text& text, std::size_t at) {
+        for (std::size_t i = 0; i < text.size(); i += is_gbk_lead_byte(text[i]) ? 2 : 1) {
+            if (i == at) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const Text text = some_text(12);
+        const Text search = some_text(2);
+        const bool ignore_case = random() % 2;
+        const int start = static_cast<int>(random() % (text.size() + 2));
+
+        int expected = -1;
+        for (std::size_t i = 0; i < text.size() && expected < 0; ++i) {
+            if (static_cast<int>(i) + 1 >= start && start >= 1 && is_character_start(text, i) &&
+                i + search.size() <= text.size() &&
+                (ignore_case ? equal_ignoring_case(text.substr(i, search.size()), search)
+                             : text.compare(i, search.size(), search) == 0)) {
+                expected = static_cast<int>(i) + 1;
+            }
+        }
+        // Case folding looks at the text's characters, the reference at the search's.
+        if (!ignore_case || search == upper_text(search)) {
+            ASSERT_EQ(find_text(text, search, start, ignore_case), expected)
+                << text << " / " << search << " from " << start;
+        }
+
+        Text replaced;
+        int pos = 1;
+        for (int at; !search.empty() && (at = find_text(text, search, pos)) > 0;) {
+            replaced += text.substr(pos - 1, at - pos) + "<>";
+            pos = at + static_cast<int>(search.size());
+        }
+        replaced += mid_text(text, pos);
+        ASSERT_EQ(replace_text(text, search, "<>"), search.empty() ? text : replaced)
+            << text << " / " << search;
+
+        const Text trimmed = trim_text(text);
+        ASSERT_EQ(trim_text(trimmed), trimmed) << text;
+        const std::size_t at = text.find(trimmed);
+        ASSERT_NE(at, Text::npos) << text;
+        for (const Text& cut : {text.substr(0, at), text.substr(at + trimmed.size())}) {
+            ASSERT_EQ(cut.find_first_not_of(" \xA1"), Text::npos) << text;
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 TEST(CodePage, RoundTripsAndReplacements) {
@@ -20,6 +22,33 @@ TEST(CodePage, RoundTripsAndReplacements) {
               "?");                                 // a lone surrogate
     EXPECT_EQ(multibyte_to_wide(12345, "a"), u"");  // unknown code page
     EXPECT_EQ(gbk_to_utf8_text(""), "");
+}
+
+// Random bytes convert to well-formed UTF-8; whole GBK characters come back unchanged;
+// random UTF-16 (lone surrogates included) converts without harm.
+TEST(CodePage, RandomTextsConvertSafely) {
+    const Text characters[] = {"a", "中", "誡", "\x81\x41", "\xA1\xA1", "\xB0\xA1", "\r\n"};
+    std::mt19937 random(3);
+    for (int round = 0; round < 1000; ++round) {
+        Text bytes;
+        Text gbk;
+        for (int n = static_cast<int>(random() % 12); n > 0; --n) {
+            bytes.push_back(static_cast<char>(random() % 256));
+            gbk += characters[random() % std::size(characters)];
+        }
+        const Text utf8 = gbk_to_utf8_text(bytes);
+        ASSERT_EQ(wide_to_multibyte(kCodePageUtf8, multibyte_to_wide(kCodePageUtf8, utf8)), utf8);
+        ASSERT_EQ(utf8_to_gbk_text(gbk_to_utf8_text(gbk)), gbk);
+
+        WideText wide;
+        for (int n = static_cast<int>(random() % 8); n > 0; --n) {
+            wide.push_back(static_cast<char16_t>(random() % 2 ? 0xD800 + random() % 0x800
+                                                              : random() % 0x10000));
+        }
+        const Text narrow = wide_to_multibyte(kCodePageGbk, wide);
+        ASSERT_LE(narrow.size(), wide.size() * 2);
+        ASSERT_EQ(wide_to_multibyte(kCodePageGbk, multibyte_to_wide(kCodePageGbk, narrow)), narrow);
+    }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
+
 #include "support/temp_dir.h"
 
 namespace {
@@ -37,6 +39,14 @@ TEST(ProfileRead, Table) {
         {"[当前IP线路]\r\n线路=7\r\n", "当前IP线路", "线路", "7"},  // GBK names
         {"[s]\r\nk=\r\n", "s", "k", ""},
         {"[s]\r\nk=a=b\r\n", "s", "k", "a=b"},
+        {"[s] ; note\r\nk=v\r\n", "s", "k", "v"},  // text after the header
+        {"[誡]\r\nk=v\r\n", "誡", "k", "v"},       // trail byte "]" (D5 5D)
+        {"[s]\rk=1\rj=2\r", "s", "j", "2"},        // CR line ends
+        {"[t]\rk=x\r[s]\rk=v", "s", "k", "v"},
+        {"[s]\r\nk=v\r\r\n", "s", "k", "v"},
+        {"\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "v"},  // UTF-8 with a byte order mark
+        {"\xEF\xBB\xBF[\xE7\xBA\xBF\xE8\xB7\xAF]\r\n\xE7\xBA\xBF\xE8\xB7\xAF=\xE4\xB8\xAD\r\n",
+         "线路", "线路", "中"},
     };
     TempDir dir;
     for (const ReadCase& c : cases) {
@@ -72,6 +82,15 @@ TEST(ProfileWrite, ExactBytes) {
         {"[s]\r\nk=1\r\n", "s", "k", "", "[s]\r\nk=\r\n"},
         {"[s]\r\nk=1\r\n", "s", "k", "two\r\nlines", "[s]\r\nk=two  lines\r\n"},
         {"[aliyun]\r\n", "aliyun", "当前解析IP", "1.2.3.4", "[aliyun]\r\n当前解析IP=1.2.3.4\r\n"},
+        {"[誡]\r\nk=1\r\n", "誡", "k", "2", "[誡]\r\nk=2\r\n"},
+        {"[s]\rk=old\rj=1\r", "s", "k", "new", "[s]\rk=new\rj=1\r"},  // CR file keeps CR
+        {"[s]\rk=v\r[t]\r", "s", "j", "w", "[s]\rk=v\rj=w\r\n[t]\r"},
+        {"\xEF\xBB\xBF", "s", "k", "v", "\xEF\xBB\xBF[s]\r\nk=v\r\n"},
+        {"\xEF\xBB\xBF[s]\r\nk=1\r\n", "s", "k", "2", "\xEF\xBB\xBF[s]\r\nk=2\r\n"},
+        // A UTF-8 file takes names and values in UTF-8.
+        {"\xEF\xBB\xBF[aliyun]\r\n", "aliyun", "当前解析IP", "中",
+         "\xEF\xBB\xBF[aliyun]\r\n\xE5\xBD\x93\xE5\x89\x8D\xE8\xA7\xA3\xE6\x9E\x90IP="
+         "\xE4\xB8\xAD\r\n"},
     };
     TempDir dir;
     const std::string path = dir.file("t.ini");
@@ -124,6 +143,70 @@ TEST(ProfileWrite, NewFileIsPrivateAndLinkSurvives) {
     ASSERT_EQ(::lstat(link.c_str(), &lst), 0);
     EXPECT_TRUE(S_ISLNK(lst.st_mode));
     EXPECT_EQ(read_profile_string("s", "k", path), "via link");
+}
+
+// Hand-edited files of every shape: a write gives back its value and changes no other key.
+TEST(ProfileWrite, RandomFilesKeepEveryOtherValue) {
+    const Text sections[] = {"s", "t", "线路", "誡"};
+    const Text keys[] = {"k", "线路1", "a b"};
+    const Text file_sections[] = {"s", "S", " t ", "线路", "誡", "x"};
+    const Text file_keys[] = {"k", "K ", " j", "线路1", "a b", "y", ";k", "k;"};
+    const Text pieces[] = {"v", "1", "中", "誡", "=", ";", " ", "\"", "'", "[", "]", "\t", "\xD5"};
+    const Text endings[] = {"\r\n", "\n", "\r", "\r\r\n"};
+    std::mt19937 random(20240611);
+    const auto pick = [&random](const auto& items) { return items[random() % std::size(items)]; };
+    // Files may hold broken characters; values are whole GBK characters.
+    const auto some_text = [&](std::size_t most, bool whole_characters = false) {
+        Text text;
+        for (std::size_t n = random() % (most + 1); n > 0; --n) {
+            Text piece = pick(pieces);
+            text += whole_characters && piece == "\xD5" ? "x" : piece;
+        }
+        return text;
+    };
+    TempDir dir;
+    const std::string path = dir.file("t.ini");
+    for (int round = 0; round < 80; ++round) {
+        Text file = random() % 8 == 0 ? "\xEF\xBB\xBF" : "";
+        for (int n = static_cast<int>(random() % 12); n > 0; --n) {
+            switch (random() % 5) {
+                case 0:
+                    file += "[" + pick(file_sections) + "]" + (random() % 4 ? "" : " ; x");
+                    break;
+                case 1:
+                case 2:
+                    file += pick(file_keys) + "=" + some_text(4);
+                    break;
+                default:
+                    file += some_text(3);
+            }
+            file += n > 1 || random() % 2 ? pick(endings) : "";
+        }
+        write_file_bytes(path, file);
+
+        const Text section = pick(sections);
+        const Text key = pick(keys);
+        // Blanks or quotes around a value are not kept by the format.
+        const Text value = "<" + some_text(4, true) + ">";
+        std::vector<Text> before;
+        for (const Text& s : sections) {
+            for (const Text& k : keys) {
+                before.push_back(read_profile_string(s, k, path));
+            }
+        }
+        ASSERT_TRUE(write_profile_string(section, key, value, path));
+        std::size_t i = 0;
+        for (const Text& s : sections) {
+            for (const Text& k : keys) {
+                const Text expected = s == section && k == key ? value : before[i];
+                ASSERT_EQ(read_profile_string(s, k, path), expected)
+                    << "[" << s << "] " << k << " after writing [" << section << "] " << key
+                    << " into:\n"
+                    << file;
+                ++i;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 // As the service answers DescribeDomains (UTF-8; the second name is 中文.com).
@@ -217,6 +219,68 @@ TEST(JsonDocument, ChineseAndEscapesReadBackAsGbk) {
     TextArray names;
     doc.member_names(names);
     EXPECT_EQ(names.back(), "主机");
+}
+
+// Random paths of every shape never crash an operation; a value stored at a path reads back
+// unchanged, and the document's JSON reads back as itself.
+TEST(JsonDocument, RandomPathsAndValues) {
+    const Text steps[] = {".a", ".b", ".中", ".0", ".da", "[0]", "[1]", "[", "]", ".", " "};
+    const Text value_pieces[] = {"v", "中", "\\", "'", "\"", "\r\n", "誡", "\xA1\xA1", " ", "{}"};
+    std::mt19937 random(99);
+    const auto some_text = [&](const auto& pieces, int most) {
+        Text text;
+        for (int n = static_cast<int>(random() % (most + 1)); n > 0; --n) {
+            text += pieces[random() % std::size(pieces)];
+        }
+        return text;
+    };
+    JsonDocument doc;
+    for (int round = 0; round < 2000; ++round) {
+        Text path = some_text(steps, 3);
+        if (!path.empty() && path[0] == '.' && random() % 8) {
+            path.erase(0, 1);
+        }
+        const Text value = some_text(value_pieces, 4);
+        switch (random() % 6) {
+            case 0:
+                if (doc.set_value(path, value)) {
+                    ASSERT_EQ(doc.get_text(path), value) << path;
+                    ASSERT_EQ(doc.value_type(path), kJsonTypeString) << path;
+                }
+                break;
+            case 1:
+                doc.set_value(path, R"({"a":[1,{"b":"x"}],"0":null})", true);
+                break;
+            case 2:
+                if (doc.add_item(value, path)) {
+                    ASSERT_EQ(doc.get_item_text(doc.count(path) - 1, path), value) << path;
+                }
+                break;
+            case 3:
+                doc.remove(path);
+                doc.remove_item(static_cast<int>(random() % 3) - 1, path);
+                break;
+            case 4: {
+                TextArray out;
+                doc.member_names(out, path);
+                doc.all_values(out, path, true);
+                doc.get_object(path).get_item_object(0).get_json();
+                doc.set_item(static_cast<int>(random() % 3), path, value);
+                break;
+            }
+            default:
+                if (doc.value_type("") != kJsonTypeObject || round % 50 == 0) {
+                    doc.clear();
+                }
+        }
+        // Stored backslashes come back bare, which is not JSON; the rest must read back.
+        const Text json = doc.to_json();
+        if (json.find('\\') == Text::npos) {
+            JsonDocument again;
+            ASSERT_TRUE(again.parse(json)) << json;
+            ASSERT_EQ(again.to_json(), json);
+        }
+    }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -107,6 +109,112 @@ TEST(JsonEngine, CopiesShareUntilOneChanges) {
     EXPECT_EQ(wide.member("m3"), nullptr);
     EXPECT_EQ(wide.members()[9].first, "m10");
     EXPECT_EQ(wide.member("m10")->as_string(), "x");
+}
+
+// Random values survive stringify and parse; random numbers read back as the same double;
+// mutated texts never crash the parser, and what it accepts writes out stably.
+TEST(JsonEngine, RandomValuesRoundTripAndMutatedTextsAreSafe) {
+    std::mt19937_64 random(1234);
+    const std::string characters[] = {"a",
+                                      "\"",
+                                      "\\",
+                                      "/",
+                                      "\x01",
+                                      "\x1F",
+                                      "\x7F",
+                                      "\n",
+                                      "\r",
+                                      "\t",
+                                      "\xC2\x85",
+                                      "\xE4\xB8\xAD",
+                                      "\xE2\x80\xA8",
+                                      "\xEF\xBB\xBF",
+                                      "\xF0\x9F\x98\x80",
+                                      "\xEF\xBF\xBF"};
+    const auto some_string = [&] {
+        std::string text;
+        for (int n = static_cast<int>(random() % 5); n > 0; --n) {
+            text += characters[random() % std::size(characters)];
+        }
+        return text;
+    };
+    const auto some_number = [&] {
+        double value = 0;
+        if (random() % 2) {
+            std::uint64_t bits = random();
+            std::memcpy(&value, &bits, sizeof value);
+        } else {
+            value = static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) /
+                    static_cast<double>(1 + random() % 1000);
+        }
+        return std::isfinite(value) ? value : 0.5;
+    };
+    const auto some_value = [&](const auto& self, int depth) -> JsonValue {
+        switch (random() % (depth > 0 ? 7 : 5)) {
+            case 0:
+                return JsonValue::null();
+            case 1:
+                return JsonValue::boolean(random() % 2);
+            case 2:
+                return JsonValue::number(some_number());
+            case 3:
+            case 4:
+                return JsonValue::string(some_string());
+            case 5: {
+                JsonValue array = JsonValue::array();
+                for (int n = static_cast<int>(random() % 4); n > 0; --n) {
+                    array.insert_element(array.size(), self(self, depth - 1));
+                }
+                return array;
+            }
+            default: {
+                JsonValue object = JsonValue::object();
+                for (int n = static_cast<int>(random() % 4); n > 0; --n) {
+                    object.set_member(some_string(), self(self, depth - 1));
+                }
+                return object;
+            }
+        }
+    };
+
+    for (int round = 0; round < 2000; ++round) {
+        const double number = some_number();
+        std::optional<JsonValue> read = parse_json(json_number_text(number));
+        ASSERT_TRUE(read && read->type() == JsonType::Number) << json_number_text(number);
+        ASSERT_EQ(read->as_number(), number) << json_number_text(number);
+
+        const std::string text = stringify_json(some_value(some_value, 4));
+        std::optional<JsonValue> parsed = parse_json(text);
+        ASSERT_TRUE(parsed) << text;
+        ASSERT_EQ(stringify_json(*parsed), text);
+
+        std::string mutated = text;
+        for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) {
+            const std::size_t at = random() % (mutated.size() + 1);
+            const char bytes[] = "{}[]\",:\\u0-1eE.tfn \x80\xFF";
+            const char byte = bytes[random() % (sizeof bytes - 1)];
+            switch (random() % 3) {
+                case 0:
+                    mutated.insert(at, 1, byte);
+                    break;
+                case 1:
+                    if (at < mutated.size()) {
+                        mutated.erase(at, 1);
+                    }
+                    break;
+                default:
+                    if (at < mutated.size()) {
+                        mutated[at] = byte;
+                    }
+            }
+        }
+        if (std::optional<JsonValue> value = parse_json(mutated)) {
+            const std::string written = stringify_json(*value);
+            std::optional<JsonValue> again = parse_json(written);
+            ASSERT_TRUE(again) << mutated;
+            ASSERT_EQ(stringify_json(*again), written) << mutated;
+        }
+    }
 }
 
 }  // namespace

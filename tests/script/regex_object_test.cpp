@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/regex_engine.h"
 
 namespace {
@@ -161,6 +163,59 @@ TEST(RegexEngine, PositionsAndLengthsAreGbkBytes) {
     EXPECT_EQ(run.matches[0].groups[1].position, 0);
     EXPECT_EQ(run.matches[0].groups[2].position, 4);
     EXPECT_EQ(run.matches[0].groups[2].text, "文");
+}
+
+// Random patterns over random GBK texts (broken characters included): matches lie on the
+// text in order without overlap, and replacing each match by itself gives the text back.
+TEST(RegexEngine, RandomPatternsAndTextsKeepMatchesInPlace) {
+    const Text pattern_pieces[] = {"a", "中",    ".", "\\d", "+",     "*",   "?",   "(",     ")",
+                                   "|", "[a中]", "^", "$",   "{1,3}", "\\.", "\\b", "(?=a)", "\\1"};
+    const Text text_pieces[] = {"a",    "A",  "1",    ".",    "中",      "文",
+                                "\r\n", "\n", "\x81", "\xFF", "\x81\x30"};
+    std::mt19937 random(5);
+    const auto some_text = [&](const auto& pieces, int most) {
+        Text text;
+        for (int n = static_cast<int>(random() % (most + 1)); n > 0; --n) {
+            text += pieces[random() % std::size(pieces)];
+        }
+        return text;
+    };
+    const auto character_start = [](const Text& text, int position) {
+        std::size_t i = 0;
+        while (i + 1 < static_cast<std::size_t>(position)) {
+            i += is_gbk_lead_byte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2
+                                                                                              : 1;
+        }
+        return i + 1 == static_cast<std::size_t>(position);
+    };
+    int compiled = 0;
+    for (int round = 0; round < 2000; ++round) {
+        Regex regex;
+        const Text pattern = some_text(pattern_pieces, 5);
+        if (!regex.compile(pattern, {random() % 2 == 0, random() % 2 == 0, random() % 4 != 0})) {
+            continue;
+        }
+        ++compiled;
+        const Text text = some_text(text_pieces, 12);
+        const RegexRun run = regex.execute(text);
+        ASSERT_TRUE(run.complete) << pattern;
+        int after = 1;  // where the next match may begin
+        for (const RegexMatch& m : run.matches) {
+            ASSERT_GE(m.position, after) << pattern << " in " << text;
+            ASSERT_TRUE(character_start(text, m.position)) << pattern << " in " << text;
+            ASSERT_LE(m.position - 1 + m.length, static_cast<int>(text.size())) << pattern;
+            ASSERT_EQ(m.text, text.substr(m.position - 1, m.length)) << pattern;
+            ASSERT_EQ(static_cast<int>(m.groups.size()), regex.group_count());
+            for (const RegexGroup& g : m.groups) {
+                if (g.position > 0) {
+                    ASSERT_EQ(g.text, text.substr(g.position - 1, g.length)) << pattern;
+                }
+            }
+            after = m.position + std::max(m.length, 1);
+        }
+        ASSERT_EQ(regex.replace(text, "$&"), text) << pattern;
+    }
+    EXPECT_GT(compiled, 700);
 }
 
 }  // namespace
