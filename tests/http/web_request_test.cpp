@@ -155,6 +155,27 @@ TEST_F(WebRequest, ReceivedCookiesAndMerging) {
     EXPECT_EQ(received, "a=1; b=2; c=deleted");
 }
 
+TEST_F(WebRequest, LineBreaksCannotAddHeaderLines) {
+    ScriptedServer server([](const std::string&) { return http_answer("ok"); });
+    const Text cases[] = {
+        "X-Note: a\nInjected: 1",
+        "X-Note: a\rInjected: 1",
+        "User-Agent: Probe\nInjected: 1",
+        "User-Agent: Probe\rInjected: 1",
+    };
+    for (const Text& extra : cases) {
+        EXPECT_EQ(as_text(web_request(server.url("/"), kWebGet, "", nullptr, nullptr, extra)), "ok");
+        EXPECT_EQ(server.requests().back().find("Injected"), std::string::npos)
+            << server.requests().back();
+    }
+    Text cookies = "a=1\nInjected: 1";
+    web_request(server.url("/"), kWebGet, "", &cookies);
+    EXPECT_EQ(server.requests().back().find("Injected"), std::string::npos);
+    std::size_t before = server.requests().size();
+    EXPECT_TRUE(web_request(server.url("/a\nInjected: 1")).empty());
+    EXPECT_EQ(server.requests().size(), before) << server.requests().back();
+}
+
 TEST_F(WebRequest, CookieStoreUnlessCookiesAreSupplied) {
     ScriptedServer server(
         [](const std::string&) { return http_answer("ok", "Set-Cookie: s=7\r\n"); });

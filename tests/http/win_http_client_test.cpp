@@ -108,6 +108,34 @@ TEST(WinHttpClient, DefaultHeadersAndCallerHeaders) {
     EXPECT_EQ(request.find("Content-Type"), std::string::npos);
 }
 
+TEST(WinHttpClient, LineBreaksInsideHeaderNamesOrValuesAreRefused) {
+    ScriptedServer server([](const std::string&) { return http_answer("ok"); });
+    const std::pair<Text, Text> cases[] = {
+        {"X-Note", "a\nInjected: 1"},
+        {"X-Note", "a\rInjected: 1"},
+        {"X-Note\nInjected", "1"},
+        {"User-Agent", "Probe\nInjected: 1"},
+    };
+    for (const auto& [name, value] : cases) {
+        WinHttpClient client;
+        ASSERT_TRUE(client.open("GET", server.url("/")));
+        EXPECT_FALSE(client.set_request_header(name, value)) << name << value;
+        EXPECT_TRUE(client.send());
+        EXPECT_EQ(server.requests().back().find("Injected"), std::string::npos)
+            << server.requests().back();
+    }
+    // Such URLs and verbs are refused before anything is sent.
+    std::size_t before = server.requests().size();
+    WinHttpClient client;
+    ASSERT_TRUE(client.open("GET", server.url("/a\nInjected: 1")));
+    EXPECT_FALSE(client.send());
+    ASSERT_TRUE(client.open("GET", server.url("/a\rInjected: 1")));
+    EXPECT_FALSE(client.send());
+    ASSERT_TRUE(client.open("GET / HTTP/1.1\r\nInjected: 1\r\nX-Rest:", server.url("/")));
+    EXPECT_FALSE(client.send());
+    EXPECT_EQ(server.requests().size(), before);
+}
+
 TEST(WinHttpClient, RetriesOnlyWhenTheConnectionFails) {
     struct Case {
         Text url;
