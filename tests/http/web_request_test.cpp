@@ -164,7 +164,8 @@ TEST_F(WebRequest, LineBreaksCannotAddHeaderLines) {
         "User-Agent: Probe\rInjected: 1",
     };
     for (const Text& extra : cases) {
-        EXPECT_EQ(as_text(web_request(server.url("/"), kWebGet, "", nullptr, nullptr, extra)), "ok");
+        EXPECT_EQ(as_text(web_request(server.url("/"), kWebGet, "", nullptr, nullptr, extra)),
+                  "ok");
         EXPECT_EQ(server.requests().back().find("Injected"), std::string::npos)
             << server.requests().back();
     }
