@@ -68,6 +68,8 @@ TEST_F(WebRequest, UrlSchemeHostPortAndPath) {
         {authority + "/a", "GET /a HTTP/1.1"},
         {"HTTP://" + authority, "GET / HTTP/1.1"},
         {"http://" + authority + "/Dir/P?Q=A&b=%41", "GET /Dir/P?Q=A&b=%41 HTTP/1.1"},
+        {"http://user:pw@" + authority + "/p?q=1", "GET /p?q=1 HTTP/1.1"},
+        {"http://" + authority + "/p?next=http://x/y", "GET /p?next=http://x/y HTTP/1.1"},
     };
     for (const auto& [url, request_line] : cases) {
         EXPECT_EQ(as_text(web_request(url)), "ok") << url;
