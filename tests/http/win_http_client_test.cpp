@@ -326,6 +326,19 @@ TEST(WinHttpClient, RedirectLocationCompletion) {
         EXPECT_EQ(client.redirect_location(), c.location);
         EXPECT_EQ(client.redirect_location(true), c.absolute) << c.location;
     }
+
+    // An IPv6 host keeps its brackets; the response comes from the loopback server through
+    // a request handed to a client opened for that host.
+    location = "/next";
+    WinHttpClient client;
+    ASSERT_TRUE(client.open("GET", "http://[::1]:8080/dir/page1"));
+    auto connection =
+        std::make_shared<HttpConnection>(client.session_handle(), "127.0.0.1", server.port());
+    auto request = std::make_shared<HttpRequest>(connection, "GET", "/", false);
+    ASSERT_TRUE(request->send(Bytes()));
+    client.request_handle(request);
+    ASSERT_TRUE(client.read_response_headers(false));
+    EXPECT_EQ(client.redirect_location(true), "http://[::1]:8080/next");
 }
 
 TEST(WinHttpClient, CertificateErrorsToleratedOnTheFirstRequestOnly) {
