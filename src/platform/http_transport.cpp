@@ -301,7 +301,8 @@ bool HttpRequest::send(const Bytes& body) {
                object;
     Text verb = verb_;
     Bytes hop_body = body;
-    // Hops may drop headers and credentials; a later send starts from the caller's set.
+    // Hops may drop headers and credentials (the caller's Authorization and Cookie go to
+    // their own host only); a later send starts from the caller's set.
     HeaderList saved_headers = headers_;
     const Text saved_user = server_user_;
     const Text saved_password = server_password_;
@@ -343,6 +344,7 @@ bool HttpRequest::send(const Bytes& body) {
         if (!crack_http_url(url, from) || !crack_http_url(next, to) ||
             lower_text(from.host) != lower_text(to.host) || from.port != to.port) {
             remove_headers(headers_, "Authorization");
+            remove_headers(headers_, "Cookie");
             server_user_.clear();
             server_password_.clear();
         }

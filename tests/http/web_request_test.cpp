@@ -221,6 +221,21 @@ TEST_F(WebRequest, RedirectsFollowedUnlessSwitchedOff) {
     EXPECT_EQ(headers.rfind("HTTP/1.1 302", 0), 0u);
 }
 
+TEST_F(WebRequest, SuppliedCookiesStayWithTheirHost) {
+    ScriptedServer other([](const std::string&) { return http_answer("elsewhere"); });
+    ScriptedServer origin([&](const std::string& request) {
+        return request.rfind("GET /same ", 0) == 0
+                   ? http_answer("", "Location: /landed\r\n", "302 Found")
+                   : http_answer("", "Location: " + other.url("/landed") + "\r\n", "302 Found");
+    });
+    Text jar = "sid=secret";
+    EXPECT_EQ(as_text(web_request(origin.url("/away"), kWebGet, "", &jar)), "elsewhere");
+    EXPECT_EQ(other.requests().back().find("sid=secret"), std::string::npos)
+        << other.requests().back();
+    web_request(origin.url("/same"), kWebGet, "", &jar);
+    EXPECT_NE(origin.requests().back().find("\r\nCookie: sid=secret\r\n"), std::string::npos);
+}
+
 TEST_F(WebRequest, VerifiesServerCertificateAgainstTrustedAuthorities) {
     const TestCertificates& certificates = test_certificates();
     ASSERT_TRUE(certificates.ok);
