@@ -6,6 +6,7 @@
 #include "http/http_text.h"
 #include "platform/cookie_store.h"
 #include "platform/http_transport.h"
+#include "platform/http_url.h"
 
 namespace {
 
@@ -87,11 +88,19 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
     session->set_timeouts(timeouts);
     session->use_cookie_store(&system_cookie_store());
 
-    auto connection = std::make_shared<HttpConnection>(session, url_host(url), url_port(url));
+    // The cracker, unlike the text helpers, reads user:password@ and bracketed IPv6 hosts.
+    HttpUrlParts parts;
+    const Text full_url =
+        https || lower_text(left_text(url, 7)) == "http://" ? url : "http://" + url;
+    if (!crack_http_url(full_url, parts)) {
+        return Bytes();
+    }
+    auto connection = std::make_shared<HttpConnection>(session, parts.host, parts.port);
     if (!connection->valid()) {
         return Bytes();
     }
-    HttpRequest request(connection, verb, url_path(url), https);
+    HttpRequest request(connection, verb, parts.path.empty() ? "/" : parts.path + parts.extra,
+                        https);
     request.set_automatic_cookies(send_cookies == nullptr);
     request.set_follow_redirects(!no_redirect);
 

@@ -359,8 +359,7 @@ Text WinHttpClient::redirect_location(bool absolute) const {
         return value;
     }
     if (value[0] == '/') {
-        return Text(url_scheme_ == kUrlSchemeHttps ? "https://" : "http://") + host_name_ + ":" +
-               std::to_string(host_port_) + value;
+        return http_url_origin(url_scheme_, host_name_, host_port_) + value;
     }
     Text lower = lower_text(value);
     if (lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0) {

@@ -10,6 +10,9 @@
 
 namespace {
 
+// Browsers keep no cookie longer than 400 days; this also keeps the expiry from overflowing.
+constexpr long long kMaxLifetime = 400LL * 24 * 3600;
+
 bool domain_matches(const Text& host, const Text& domain) {
     if (host == domain) {
         return true;
@@ -87,7 +90,7 @@ bool CookieStore::set_from_header(const Text& url, const Text& header_value) {
             has_max_age = true;
             remove = seconds <= 0;
             cookie.has_expiry = true;
-            cookie.expires = now + static_cast<std::time_t>(std::max(0LL, seconds));
+            cookie.expires = now + static_cast<std::time_t>(std::clamp(seconds, 0LL, kMaxLifetime));
         } else if (key == "expires" && !has_max_age) {
             std::time_t when = curl_getdate(value.c_str(), nullptr);
             if (when != -1) {

@@ -105,6 +105,11 @@ bool is_redirect_status(int code) {
     return code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
 }
 
+// A CR or LF that is not the separator of two lines would start a header line of its own.
+bool has_line_break(const Text& text) {
+    return text.find_first_of("\r\n") != Text::npos;
+}
+
 bool is_http_url(const Text& url) {
     Text lower = lower_text(left_text(url, 8));
     return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
@@ -167,12 +172,10 @@ struct HttpRequest::Hop {
     bool header_overflow = false;
     Bytes* body = nullptr;
     bool body_capped = false;
-    Clock::time_point last_activity;
 
     static std::size_t on_header(char* data, std::size_t size, std::size_t count, void* user) {
         Hop& hop = *static_cast<Hop*>(user);
         std::size_t length = size * count;
-        hop.last_activity = Clock::now();
         Text line(data, length);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
             line.pop_back();
@@ -196,7 +199,6 @@ struct HttpRequest::Hop {
     static std::size_t on_body(char* data, std::size_t size, std::size_t count, void* user) {
         Hop& hop = *static_cast<Hop*>(user);
         std::size_t length = size * count;
-        hop.last_activity = Clock::now();
         std::size_t room = kHttpMaxBodyBytes - std::min(kHttpMaxBodyBytes, hop.body->size());
         std::size_t taken = std::min(room, length);
         hop.body->insert(hop.body->end(), data, data + taken);
@@ -219,6 +221,10 @@ bool HttpRequest::add_headers(const Text& lines, unsigned flags) {
     bool all_taken = true;
     for (const Text& line : split_text(lines, "\r\n")) {
         if (line.empty()) {
+            continue;
+        }
+        if (has_line_break(line)) {
+            all_taken = false;
             continue;
         }
         std::size_t colon = line.find(':');
@@ -282,7 +288,8 @@ void HttpRequest::reset_response() {
 
 bool HttpRequest::send(const Bytes& body) {
     reset_response();
-    if (!connection_ || !connection_->valid()) {
+    // A verb with blanks or line breaks would rewrite the request line.
+    if (!connection_ || !connection_->valid() || verb_.find_first_of("\r\n \t") != Text::npos) {
         error_ = HttpError::other;
         return false;
     }
@@ -294,7 +301,8 @@ bool HttpRequest::send(const Bytes& body) {
                object;
     Text verb = verb_;
     Bytes hop_body = body;
-    // Hops may drop headers and credentials; a later send starts from the caller's set.
+    // Hops may drop headers and credentials (the caller's Authorization and Cookie go to
+    // their own host only); a later send starts from the caller's set.
     HeaderList saved_headers = headers_;
     const Text saved_user = server_user_;
     const Text saved_password = server_password_;
@@ -336,6 +344,7 @@ bool HttpRequest::send(const Bytes& body) {
         if (!crack_http_url(url, from) || !crack_http_url(next, to) ||
             lower_text(from.host) != lower_text(to.host) || from.port != to.port) {
             remove_headers(headers_, "Authorization");
+            remove_headers(headers_, "Cookie");
             server_user_.clear();
             server_password_.clear();
         }
@@ -359,7 +368,9 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, session.user_agent().c_str());
+    const Text& agent = session.user_agent();
+    const Text agent_line = agent.substr(0, agent.find_first_of("\r\n"));
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent_line.c_str());
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Hop::on_header);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &hop);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Hop::on_body);
@@ -448,8 +459,8 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
         return HttpError::other;
     }
     Clock::time_point paint_due = Clock::now() + kPaintInterval;
-    hop.last_activity = Clock::now();
-    curl_off_t last_uploaded = 0;
+    Clock::time_point phase_started = Clock::now();
+    bool was_sending = posts_body;
     for (;;) {
         int running = 0;
         if (curl_multi_perform(multi, &running) != CURLM_OK) {
@@ -480,18 +491,19 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
         curl_easy_getinfo(easy, CURLINFO_PRETRANSFER_TIME_T, &connected_after);
         if (connected_after == 0) {
             // Still resolving or connecting: the connect time-out governs this part.
-            hop.last_activity = now;
+            phase_started = now;
             continue;
         }
         curl_off_t uploaded = 0;
         curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
-        if (uploaded != last_uploaded) {
-            last_uploaded = uploaded;
-            hop.last_activity = now;
-        }
         bool sending = posts_body && uploaded < static_cast<curl_off_t>(body.size());
-        int idle_limit = sending ? timeouts.send : timeouts.receive;
-        if (idle_limit > 0 && now - hop.last_activity > std::chrono::milliseconds(idle_limit)) {
+        if (sending != was_sending) {
+            was_sending = sending;
+            phase_started = now;
+        }
+        // Each time-out bounds its whole phase: a server trickling bytes cannot stretch it.
+        int limit = sending ? timeouts.send : timeouts.receive;
+        if (limit > 0 && now - phase_started > std::chrono::milliseconds(limit)) {
             timed_out = true;
             break;
         }

@@ -18,8 +18,8 @@
 struct HttpTimeouts {
     int resolve = 0;
     int connect = 0;
-    int send = 0;     // longest pause while the request goes out
-    int receive = 0;  // longest pause while waiting for or reading the response
+    int send = 0;     // longest time for the request body to go out
+    int receive = 0;  // longest time from the request sent to the response's last byte
     int total = 0;    // whole exchange, redirects included
 };
 
@@ -106,6 +106,7 @@ class HttpRequest {
     // Header lines "Name: value" (or "Name:value") separated by CR LF. Add: appended;
     // Replace: an existing one replaced, or removed when the value is empty, false when
     // absent; Add|Replace: replaced or appended; AddIfNew: appended, false when present.
+    // A line with a CR or LF of its own is refused (false), so no value adds a line.
     bool add_headers(const Text& lines, unsigned flags);
     bool has_header(const Text& name) const;
 
@@ -117,6 +118,8 @@ class HttpRequest {
     void set_server_credentials(const Text& user, const Text& password, int scheme);
 
     // The whole exchange: redirects followed when allowed, the body read up to the cap.
+    // False without sending for a verb holding blanks or line breaks. The user agent is
+    // sent up to its first line break.
     // A response whose headers arrived counts as sent even when its body broke off.
     bool send(const Bytes& body);
     HttpError error() const { return error_; }

@@ -40,6 +40,11 @@ TEST(CookieStore, ReplaceAndExpire) {
     store.set_from_header("http://a.test/",
                           "b=gone; path=/; expires=Thu, 01 Jan 1970 00:00:01 GMT");
     EXPECT_EQ(store.cookies_for("http://a.test/"), "");
+    // Lifetimes beyond any clock keep the cookie.
+    store.set_from_header("http://a.test/", "far=1; Max-Age=99999999999999999999");
+    EXPECT_EQ(store.cookies_for("http://a.test/"), "far=1");
+    store.set_from_header("http://a.test/", "far=gone; Max-Age=-99999999999999999999");
+    EXPECT_EQ(store.cookies_for("http://a.test/"), "");
     store.set_cookie("http://a.test/", "empty", "");
     EXPECT_EQ(store.cookies_for("http://a.test/"), "empty=");
     store.clear();

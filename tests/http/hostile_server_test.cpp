@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <thread>
 
 #include "http/web_request.h"
 #include "http/win_http_client.h"
@@ -96,6 +97,32 @@ TEST(HostileServer, StalledServerEndsWithinTheReceiveTimeout) {
         // Far below the default receive time-out of five minutes.
         EXPECT_LT(seconds_since(start), 10.0) << c.name;
     }
+}
+
+TEST(HostileServer, TricklingServerEndsWithinTheReceiveTimeout) {
+    // One byte every 100 ms would take six seconds; the receive time-out bounds the whole
+    // response, not just the pause between two bytes.
+    const std::size_t trickle_length = 60;
+    LoopbackServer server;
+    server.server().Get("/", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider(
+            "text/plain", [&](std::size_t offset, httplib::DataSink& sink) {
+                if (offset >= trickle_length) {
+                    sink.done();
+                    return true;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                return sink.write("t", 1);
+            });
+    });
+    ASSERT_TRUE(server.start());
+    WinHttpClient client;
+    EXPECT_TRUE(client.set_timeouts(1000, 1000, 1000, 400));
+    ASSERT_TRUE(client.open("GET", server.url("/")));
+    Clock::time_point start = Clock::now();
+    EXPECT_TRUE(client.send());
+    EXPECT_LT(client.response_text().size(), trickle_length);
+    EXPECT_LT(seconds_since(start), 3.0);
 }
 
 TEST(HostileServer, HeaderBlockOverTheCapIsRefused) {

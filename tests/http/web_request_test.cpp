@@ -68,6 +68,8 @@ TEST_F(WebRequest, UrlSchemeHostPortAndPath) {
         {authority + "/a", "GET /a HTTP/1.1"},
         {"HTTP://" + authority, "GET / HTTP/1.1"},
         {"http://" + authority + "/Dir/P?Q=A&b=%41", "GET /Dir/P?Q=A&b=%41 HTTP/1.1"},
+        {"http://user:pw@" + authority + "/p?q=1", "GET /p?q=1 HTTP/1.1"},
+        {"http://" + authority + "/p?next=http://x/y", "GET /p?next=http://x/y HTTP/1.1"},
     };
     for (const auto& [url, request_line] : cases) {
         EXPECT_EQ(as_text(web_request(url)), "ok") << url;
@@ -155,6 +157,28 @@ TEST_F(WebRequest, ReceivedCookiesAndMerging) {
     EXPECT_EQ(received, "a=1; b=2; c=deleted");
 }
 
+TEST_F(WebRequest, LineBreaksCannotAddHeaderLines) {
+    ScriptedServer server([](const std::string&) { return http_answer("ok"); });
+    const Text cases[] = {
+        "X-Note: a\nInjected: 1",
+        "X-Note: a\rInjected: 1",
+        "User-Agent: Probe\nInjected: 1",
+        "User-Agent: Probe\rInjected: 1",
+    };
+    for (const Text& extra : cases) {
+        EXPECT_EQ(as_text(web_request(server.url("/"), kWebGet, "", nullptr, nullptr, extra)),
+                  "ok");
+        EXPECT_EQ(server.requests().back().find("Injected"), std::string::npos)
+            << server.requests().back();
+    }
+    Text cookies = "a=1\nInjected: 1";
+    web_request(server.url("/"), kWebGet, "", &cookies);
+    EXPECT_EQ(server.requests().back().find("Injected"), std::string::npos);
+    std::size_t before = server.requests().size();
+    EXPECT_TRUE(web_request(server.url("/a\nInjected: 1")).empty());
+    EXPECT_EQ(server.requests().size(), before) << server.requests().back();
+}
+
 TEST_F(WebRequest, CookieStoreUnlessCookiesAreSupplied) {
     ScriptedServer server(
         [](const std::string&) { return http_answer("ok", "Set-Cookie: s=7\r\n"); });
@@ -195,6 +219,21 @@ TEST_F(WebRequest, RedirectsFollowedUnlessSwitchedOff) {
     EXPECT_EQ(headers.rfind("HTTP/1.1 302", 0), 0u);
     web_request(server.url("/loop"), kWebGet, "", nullptr, nullptr, "", &headers);
     EXPECT_EQ(headers.rfind("HTTP/1.1 302", 0), 0u);
+}
+
+TEST_F(WebRequest, SuppliedCookiesStayWithTheirHost) {
+    ScriptedServer other([](const std::string&) { return http_answer("elsewhere"); });
+    ScriptedServer origin([&](const std::string& request) {
+        return request.rfind("GET /same ", 0) == 0
+                   ? http_answer("", "Location: /landed\r\n", "302 Found")
+                   : http_answer("", "Location: " + other.url("/landed") + "\r\n", "302 Found");
+    });
+    Text jar = "sid=secret";
+    EXPECT_EQ(as_text(web_request(origin.url("/away"), kWebGet, "", &jar)), "elsewhere");
+    EXPECT_EQ(other.requests().back().find("sid=secret"), std::string::npos)
+        << other.requests().back();
+    web_request(origin.url("/same"), kWebGet, "", &jar);
+    EXPECT_NE(origin.requests().back().find("\r\nCookie: sid=secret\r\n"), std::string::npos);
 }
 
 TEST_F(WebRequest, VerifiesServerCertificateAgainstTrustedAuthorities) {

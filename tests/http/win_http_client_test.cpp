@@ -108,6 +108,34 @@ TEST(WinHttpClient, DefaultHeadersAndCallerHeaders) {
     EXPECT_EQ(request.find("Content-Type"), std::string::npos);
 }
 
+TEST(WinHttpClient, LineBreaksInsideHeaderNamesOrValuesAreRefused) {
+    ScriptedServer server([](const std::string&) { return http_answer("ok"); });
+    const std::pair<Text, Text> cases[] = {
+        {"X-Note", "a\nInjected: 1"},
+        {"X-Note", "a\rInjected: 1"},
+        {"X-Note\nInjected", "1"},
+        {"User-Agent", "Probe\nInjected: 1"},
+    };
+    for (const auto& [name, value] : cases) {
+        WinHttpClient client;
+        ASSERT_TRUE(client.open("GET", server.url("/")));
+        EXPECT_FALSE(client.set_request_header(name, value)) << name << value;
+        EXPECT_TRUE(client.send());
+        EXPECT_EQ(server.requests().back().find("Injected"), std::string::npos)
+            << server.requests().back();
+    }
+    // Such URLs and verbs are refused before anything is sent.
+    std::size_t before = server.requests().size();
+    WinHttpClient client;
+    ASSERT_TRUE(client.open("GET", server.url("/a\nInjected: 1")));
+    EXPECT_FALSE(client.send());
+    ASSERT_TRUE(client.open("GET", server.url("/a\rInjected: 1")));
+    EXPECT_FALSE(client.send());
+    ASSERT_TRUE(client.open("GET / HTTP/1.1\r\nInjected: 1\r\nX-Rest:", server.url("/")));
+    EXPECT_FALSE(client.send());
+    EXPECT_EQ(server.requests().size(), before);
+}
+
 TEST(WinHttpClient, RetriesOnlyWhenTheConnectionFails) {
     struct Case {
         Text url;
@@ -298,6 +326,19 @@ TEST(WinHttpClient, RedirectLocationCompletion) {
         EXPECT_EQ(client.redirect_location(), c.location);
         EXPECT_EQ(client.redirect_location(true), c.absolute) << c.location;
     }
+
+    // An IPv6 host keeps its brackets; the response comes from the loopback server through
+    // a request handed to a client opened for that host.
+    location = "/next";
+    WinHttpClient client;
+    ASSERT_TRUE(client.open("GET", "http://[::1]:8080/dir/page1"));
+    auto connection =
+        std::make_shared<HttpConnection>(client.session_handle(), "127.0.0.1", server.port());
+    auto request = std::make_shared<HttpRequest>(connection, "GET", "/", false);
+    ASSERT_TRUE(request->send(Bytes()));
+    client.request_handle(request);
+    ASSERT_TRUE(client.read_response_headers(false));
+    EXPECT_EQ(client.redirect_location(true), "http://[::1]:8080/next");
 }
 
 TEST(WinHttpClient, CertificateErrorsToleratedOnTheFirstRequestOnly) {
