@@ -48,12 +48,27 @@ bool is_gbk_lead_byte(unsigned char byte) {
     return byte >= 0x81 && byte <= 0xFE;
 }
 
+namespace {
+
+// A character boundary at or before `at`: bytes below 0x40 are never part of a
+// double-byte character, so a character begins right after one. Walking forward
+// from there keeps a search from a start position from rescanning the whole text.
+std::size_t sure_boundary_before(const Text& text, std::size_t at) {
+    while (at > 0 && static_cast<unsigned char>(text[at - 1]) >= 0x40) {
+        --at;
+    }
+    return at;
+}
+
+}  // namespace
+
 int find_text(const Text& text, const Text& search, int start, bool ignore_case) {
     if (text.empty() || start < 1 || static_cast<std::size_t>(start) > text.size()) {
         return -1;
     }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i + 1 >= static_cast<std::size_t>(start) && matches_at(text, i, search, ignore_case)) {
+    const std::size_t from = static_cast<std::size_t>(start) - 1;
+    for (std::size_t i = sure_boundary_before(text, from); i < text.size(); ++i) {
+        if (i >= from && matches_at(text, i, search, ignore_case)) {
             return static_cast<int>(i) + 1;
         }
         if (is_gbk_lead_byte(static_cast<unsigned char>(text[i]))) {
