@@ -12,19 +12,57 @@ namespace {
 const Text kUtf8Bom = "\xEF\xBB\xBF";
 
 // A file that begins with the UTF-8 byte order mark holds UTF-8 text (an editor saved
-// it so): names and values are converted at this edge, and the mark stays.
+// it so), and so does a file written by hand in a UTF-8 editor: all of it valid UTF-8
+// with some non-ASCII text, which GBK text of more than a character or two never is.
+// Names and values are converted at this edge; the mark, if any, stays.
 struct Encoding {
     bool utf8 = false;
+    bool byte_order_mark = false;
 
     Text to_file(const Text& gbk) const { return utf8 ? gbk_to_utf8_text(gbk) : gbk; }
     Text from_file(const Text& text) const { return utf8 ? utf8_to_gbk_text(text) : text; }
 };
+
+// Strict UTF-8 (no overlong forms, no surrogates) holding at least one non-ASCII character.
+bool is_non_ascii_utf8(const Text& text) {
+    bool non_ascii = false;
+    for (std::size_t i = 0; i < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
+                             : c >= 0xE0 && c <= 0xEF ? 3
+                             : c >= 0xF0 && c <= 0xF4 ? 4
+                                                      : 0;
+        if (length == 0 || i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        unsigned char second = static_cast<unsigned char>(text[i + 1]);
+        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second > 0x9F) ||
+            (c == 0xF0 && second < 0x90) || (c == 0xF4 && second > 0x8F)) {
+            return false;
+        }
+        non_ascii = true;
+        i += length;
+    }
+    return non_ascii;
+}
 
 Encoding take_byte_order_mark(Text& file) {
     Encoding encoding;
     if (file.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
         file.erase(0, kUtf8Bom.size());
         encoding.utf8 = true;
+        encoding.byte_order_mark = true;
+    } else {
+        encoding.utf8 = is_non_ascii_utf8(file);
     }
     return encoding;
 }
@@ -130,7 +168,7 @@ Text one_line(const Text& value) {
 }
 
 Text join_lines(const std::vector<Line>& lines, const Encoding& encoding) {
-    Text file = encoding.utf8 ? kUtf8Bom : Text();
+    Text file = encoding.byte_order_mark ? kUtf8Bom : Text();
     for (const Line& line : lines) {
         file += line.content;
         file += line.ending;

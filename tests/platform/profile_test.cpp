@@ -47,6 +47,10 @@ TEST(ProfileRead, Table) {
         {"\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "v"},  // UTF-8 with a byte order mark
         {"\xEF\xBB\xBF[\xE7\xBA\xBF\xE8\xB7\xAF]\r\n\xE7\xBA\xBF\xE8\xB7\xAF=\xE4\xB8\xAD\r\n",
          "线路", "线路", "中"},
+        // Written by hand in a UTF-8 editor, without a byte order mark.
+        {"[\xE7\xBA\xBF\xE8\xB7\xAF]\n\xE7\xBA\xBF\xE8\xB7\xAF = 3\n", "线路", "线路", "3"},
+        // GBK text is not taken for UTF-8 (路 alone, C2 B7, would be valid UTF-8).
+        {"[当前IP线路]\r\n线路=路\r\n", "当前IP线路", "线路", "路"},
     };
     TempDir dir;
     for (const ReadCase& c : cases) {
@@ -91,6 +95,9 @@ TEST(ProfileWrite, ExactBytes) {
         {"\xEF\xBB\xBF[aliyun]\r\n", "aliyun", "当前解析IP", "中",
          "\xEF\xBB\xBF[aliyun]\r\n\xE5\xBD\x93\xE5\x89\x8D\xE8\xA7\xA3\xE6\x9E\x90IP="
          "\xE4\xB8\xAD\r\n"},
+        {"[aliyun]\n\xE5\xBD\x93\xE5\x89\x8D\xE8\xA7\xA3\xE6\x9E\x90IP=1.1.1.1\n", "aliyun",
+         "当前解析IP", "2.2.2.2",
+         "[aliyun]\n\xE5\xBD\x93\xE5\x89\x8D\xE8\xA7\xA3\xE6\x9E\x90IP=2.2.2.2\n"},
     };
     TempDir dir;
     const std::string path = dir.file("t.ini");
