@@ -104,6 +104,10 @@ bool CookieStore::set_from_header(const Text& url, const Text& header_value) {
         return other.name == cookie.name && other.domain == cookie.domain &&
                other.path == cookie.path;
     };
+    // Expired cookies are dropped here, so a store kept for months stays small.
+    std::erase_if(cookies_, [&](const Cookie& other) {
+        return other.has_expiry && other.expires <= now && !same(other);
+    });
     auto existing = std::find_if(cookies_.begin(), cookies_.end(), same);
     if (remove) {
         if (existing != cookies_.end()) {

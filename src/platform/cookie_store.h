@@ -20,6 +20,8 @@ class CookieStore {
     // "a=1; b=2": the cookies that `url` may see, longer paths first; empty when none.
     Text cookies_for(const Text& url) const;
     void clear();
+    // Cookies held, expired ones not yet dropped included.
+    std::size_t size() const { return cookies_.size(); }
 
   private:
     struct Cookie {

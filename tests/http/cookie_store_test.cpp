@@ -1,6 +1,9 @@
 // The cookie store by URL host and path.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/cookie_store.h"
 
 TEST(CookieStore, HostPathAndAttributes) {
@@ -49,4 +52,16 @@ TEST(CookieStore, ReplaceAndExpire) {
     EXPECT_EQ(store.cookies_for("http://a.test/"), "empty=");
     store.clear();
     EXPECT_EQ(store.cookies_for("http://a.test/"), "");
+}
+
+TEST(CookieStore, ExpiredCookiesAreDroppedWhenOthersArrive) {
+    CookieStore store;
+    for (int i = 0; i < 50; ++i) {
+        store.set_from_header("http://a.test/", "short" + std::to_string(i) + "=1; Max-Age=1");
+    }
+    EXPECT_EQ(store.size(), 50u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    store.set_from_header("http://a.test/", "fresh=1");
+    EXPECT_EQ(store.size(), 1u);
+    EXPECT_EQ(store.cookies_for("http://a.test/"), "fresh=1");
 }
