@@ -1,3 +1,4 @@
+// The fake cloud DNS endpoint: its server thread, lock, traffic records and forced failures.
 #include "support/fake_dns_api.h"
 
 #include <httplib.h>

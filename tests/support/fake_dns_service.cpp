@@ -1,3 +1,4 @@
+// The fake service: the account, the request checks and the three actions.
 #include "support/fake_dns_service.h"
 
 #include <chrono>

@@ -1,3 +1,4 @@
+// Form decoding and RFC 3986 encoding for the fake endpoint.
 #include "support/form_codec.h"
 
 namespace {

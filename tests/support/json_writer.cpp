@@ -1,3 +1,4 @@
+// A compact JSON writer for the fake endpoint's answers.
 #include "support/json_writer.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The RPC string to sign and its HMAC-SHA1 signature, computed with OpenSSL.
 #include "support/rpc_signature.h"
 
 #include <openssl/evp.h>
