@@ -87,7 +87,9 @@ void MainWindow::on_create() {
 }
 
 // A check that was stopped may still be finishing; settings must not change under it.
-bool MainWindow::is_busy() const { return settings().is_running == 1 || cycle_->is_checking(); }
+bool MainWindow::is_busy() const {
+    return settings().is_running == 1 || cycle_->is_checking();
+}
 
 void MainWindow::on_ip_line_window() {
     if (is_busy()) {
