@@ -68,6 +68,9 @@ int run_headless(int argc, char** argv) {
         write_to(stderr, text + "\n");
     }
     if (!started) {
+        // Say which file to complete: a service's settings file is easy to lose track of.
+        // The path is the system's own bytes, not GBK text.
+        std::fprintf(stderr, "ddns: settings file: %s\n", settings_file_path().c_str());
         return kExitRefused;
     }
     if (!start_messages.empty()) {
