@@ -8,6 +8,11 @@ Text capitalize_first(const Text& text) {
     return upper_text(left_text(text, 1)) + mid_text(text, 2);
 }
 
+Text trim_leading_blanks(const Text& text) {
+    std::size_t begin = text.find_first_not_of(' ');
+    return begin == Text::npos ? Text() : text.substr(begin);
+}
+
 Text normalize_header_names(const Text& headers) {
     TextArray lines;
     for (const Text& line : split_text(headers, "\r\n")) {

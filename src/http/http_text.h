@@ -8,6 +8,8 @@
 // lines without ":" are dropped, lines joined by CR LF without a trailing one.
 Text normalize_header_names(const Text& headers);
 Text capitalize_first(const Text& text);
+// The text without the spaces it begins with.
+Text trim_leading_blanks(const Text& text);
 // The bytes between the first `start` and the next `end` after it; empty when either is absent.
 Text text_between(const Text& text, const Text& start, const Text& end);
 Text text_after_colon(const Text& text);

@@ -1,14 +1,7 @@
 // Reads the cookies that a response header block sets.
 #include "http/set_cookie_walk.h"
 
-namespace {
-
-Text trim_leading_blanks(const Text& text) {
-    std::size_t begin = text.find_first_not_of(' ');
-    return begin == Text::npos ? Text() : text.substr(begin);
-}
-
-}  // namespace
+#include "http/http_text.h"
 
 TextArray set_cookie_pairs(const Text& raw_headers) {
     static const Text kMarker = "Set-Cookie:";

@@ -2,6 +2,7 @@
 // cookies, proxy, credentials, raw options and the handles.
 #include <utility>
 
+#include "http/http_text.h"
 #include "http/set_cookie_walk.h"
 #include "http/win_http_client.h"
 #include "platform/cookie_store.h"
@@ -19,11 +20,6 @@ constexpr int kOptionMaxRedirects = 89;
 constexpr std::uint32_t kDisableCookies = 1;
 constexpr std::uint32_t kDisableRedirects = 2;
 constexpr std::uint32_t kIgnoreCertificateFlags = 0x3300;
-
-Text trim_leading_blanks(const Text& text) {
-    std::size_t begin = text.find_first_not_of(' ');
-    return begin == Text::npos ? Text() : text.substr(begin);
-}
 
 }  // namespace
 

@@ -4,17 +4,13 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "platform/codepage.h"
+#include "platform/qt_text.h"
 
 namespace {
 
 MessageSink& message_sink() {
     static MessageSink sink;
     return sink;
-}
-
-QString to_qstring(const Text& gbk) {
-    return QString::fromUtf8(gbk_to_utf8_text(gbk));
 }
 
 }  // namespace
@@ -41,7 +37,7 @@ void message_box(const Text& text) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, to_qstring("信息："), to_qstring(text), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, to_q("信息："), to_q(text), QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

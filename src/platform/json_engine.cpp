@@ -161,22 +161,32 @@ class Parser {
                 return false;
             }
             elements.push_back(std::move(element));
-            skip_whitespace();
-            if (at_end()) {
+            ListStep step = after_item(']');
+            if (step == ListStep::Error) {
                 return false;
             }
-            if (peek() == ',') {
-                ++pos_;
-                continue;
+            if (step == ListStep::Closed) {
+                break;
             }
-            if (peek() != ']') {
-                return false;
-            }
-            ++pos_;
-            break;
         }
         out = JsonValue::array(std::move(elements));
         return true;
+    }
+
+    enum class ListStep { Next, Closed, Error };
+
+    // After an element or member: a comma goes on to the next, `close` ends the list.
+    ListStep after_item(char close) {
+        skip_whitespace();
+        if (at_end()) {
+            return ListStep::Error;
+        }
+        char c = peek();
+        if (c != ',' && c != close) {
+            return ListStep::Error;
+        }
+        ++pos_;
+        return c == ',' ? ListStep::Next : ListStep::Closed;
     }
 
     bool parse_object(JsonValue& out, int depth) {
@@ -207,19 +217,10 @@ class Parser {
                 return false;
             }
             out.set_member(name, std::move(value));
-            skip_whitespace();
-            if (at_end()) {
-                return false;
+            ListStep step = after_item('}');
+            if (step != ListStep::Next) {
+                return step == ListStep::Closed;
             }
-            if (peek() == ',') {
-                ++pos_;
-                continue;
-            }
-            if (peek() != '}') {
-                return false;
-            }
-            ++pos_;
-            return true;
         }
     }
 

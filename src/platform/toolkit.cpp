@@ -26,22 +26,13 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "platform/codepage.h"
+#include "platform/qt_text.h"
 
 namespace {
 
 // Outer size minus the client area of a classic captioned window frame.
 constexpr int kFrameWidth = 16;
 constexpr int kFrameHeight = 39;
-
-QString to_q(const Text& gbk) {
-    return QString::fromUtf8(gbk_to_utf8_text(gbk));
-}
-
-Text from_q(const QString& s) {
-    QByteArray utf8 = s.toUtf8();
-    return utf8_to_gbk_text(Text(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-}
 
 // The toolkit keeps LF; the program's texts use CR LF.
 QString to_q_lines(const Text& gbk) {
