@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 #include <openssl/sha.h>
 
-#include "app/settings.h"
 #include "bench_main.h"
 #include "crypto/hmac_sha1.h"
 #include "crypto/sha1.h"
@@ -58,11 +57,10 @@ void BM_HmacSha1(benchmark::State& state) {
 BENCHMARK(BM_HmacSha1);
 
 void BM_SignRequest(benchmark::State& state) {
-    settings().access_key_id = "LTAI5tAbCdEfGhIjKlMnOpQr";
-    settings().access_secret = "AbCdEfGhIjKlMnOpQrStUvWxYz0123";
-    settings().host_record = "www";
+    const ApiAccess access = {"", "LTAI5tAbCdEfGhIjKlMnOpQr", "AbCdEfGhIjKlMnOpQrStUvWxYz0123"};
     for (auto _ : state) {
         benchmark::DoNotOptimize(sign_request(
+            access,
             "&Action=UpdateDomainRecord&Value=203.0.113.7&Type=A&RR=www&RecordId=1234567890"));
     }
 }

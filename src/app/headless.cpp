@@ -43,19 +43,23 @@ int run_headless(int argc, char** argv) {
 
     std::vector<Text> start_messages;
     bool starting = true;
+    UpdateCycle::Halt cycle_halt = UpdateCycle::Halt::none;
+    UpdateCycle* running_cycle = nullptr;
     set_message_sink([&](const Text& text) {
+        cycle_halt = running_cycle != nullptr ? running_cycle->last_halt() : cycle_halt;
         if (starting) {
             start_messages.push_back(text);
             return;
         }
         write_to(stderr, text + "\n");
-        quit(kExitFailedLine);
+        quit(cycle_halt == UpdateCycle::Halt::settings_needed ? kExitRefused : kExitFailedLine);
     });
 
     initialise_settings_and_log(/*mask_secret=*/true);
     settings().is_running = 0;
     Timer timer("时钟1");
     UpdateCycle cycle(timer);
+    running_cycle = &cycle;
     timer.on_tick([&cycle] { cycle.check(); });
     on_termination_signal([&cycle, &quit] {
         cycle.stop();
@@ -74,7 +78,8 @@ int run_headless(int argc, char** argv) {
         return kExitRefused;
     }
     if (!start_messages.empty()) {
-        quit(kExitFailedLine);  // the first check found no address
+        // The first check found no address, or the settings or account must change.
+        quit(cycle_halt == UpdateCycle::Halt::settings_needed ? kExitRefused : kExitFailedLine);
     }
     if (exit_code) {
         return *exit_code;

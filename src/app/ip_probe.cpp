@@ -42,10 +42,17 @@ Text probe_ip_line(const Text& url) {
     const ProbeTimeouts& t = probe_timeouts();
     client.set_timeouts(t.resolve_ms, t.connect_ms, t.send_ms, t.receive_ms);
     client.set_cookie_mode();
+    // The record is an A record: a dual-stack line reached over IPv6 would show an IPv6 address.
+    client.set_ipv4_only();
+    client.set_deadline(t.deadline_ms);
     client.open("GET", url);
     client.set_user_agent(kProbeUserAgent);
     // A failed open or send leaves the body empty, which the pattern then does not match.
     client.send();
+    // A body cut short could end inside the address ("198.51.100.2" of "198.51.100.234").
+    if (!client.response_complete()) {
+        return kLineFailed;
+    }
     Text body = client.response_text_utf8();
 
     regex.create(kAddressPattern);

@@ -18,5 +18,6 @@ struct ProbeTimeouts {
     int connect_ms = 15000;
     int send_ms = 15000;
     int receive_ms = 30000;
+    int deadline_ms = 35000;  // the whole probe, redirect hops included
 };
 void set_probe_timeouts_for_testing(const ProbeTimeouts& timeouts = ProbeTimeouts());

@@ -2,15 +2,26 @@
 #include "app/update_cycle.h"
 
 #include "app/activity_log.h"
+#include "app/api_session.h"
 #include "app/ip_probe.h"
 #include "app/settings.h"
-#include "dnsapi/dns_api_client.h"
 #include "platform/events.h"
 #include "platform/toolkit.h"
+#include "platform/transfer_abort.h"
 
 namespace {
 
 constexpr int kCheckPeriodMs = 60000;
+// The record is read back at the first check and then once an hour, so that a change
+// made in the console or a stale settings file is repaired.
+constexpr int kReadBackEvery = 60;
+
+const Text kFailedLine = "修改解析失败：";
+
+// A stop (button or signal) aborted the transfer: the check ends writing nothing.
+bool aborted() {
+    return transfer_abort_requested();
+}
 
 }  // namespace
 
@@ -31,6 +42,8 @@ bool UpdateCycle::start() {
         return false;
     }
     s.is_running = 1;
+    last_halt_ = Halt::none;
+    checks_since_start_ = 0;
     timer_.set_period(kCheckPeriodMs);
     log_line("********** 开始解析IP **********");
     check();
@@ -38,7 +51,11 @@ bool UpdateCycle::start() {
 }
 
 void UpdateCycle::stop() {
-    halt();
+    if (checking_) {
+        request_transfer_abort();
+    }
+    settings().is_running = 0;
+    timer_.set_period(0);
     log_line("********** 已停止解析IP **********");
 }
 
@@ -51,43 +68,89 @@ void UpdateCycle::check() {
         timer_.set_period(kCheckPeriodMs);
     }
     checking_ = true;
+    clear_transfer_abort();
     run_check();
     checking_ = false;
 }
 
-void UpdateCycle::halt() {
+void UpdateCycle::halt(Halt reason) {
     settings().is_running = 0;
     timer_.set_period(0);
+    last_halt_ = reason;
+}
+
+void UpdateCycle::halt_for(const ApiVerdict& verdict) {
+    if (!verdict.failure.empty()) {
+        log_line(kFailedLine + verdict.failure);
+    }
+    halt(Halt::settings_needed);
+    message_box(cause_message(verdict.cause));
+}
+
+bool UpdateCycle::read_back_record() {
+    Settings& s = settings();
+    const RecordInfo info = api_client().describe_domain_record_info(s.record_id);
+    if (aborted()) {
+        return false;
+    }
+    const ApiVerdict state = record_state_verdict(info);
+    if (state.outcome == ApiOutcome::permanent) {
+        halt_for(state);
+        return false;
+    }
+    // No answer or a transient error: the stored value stands for this check.
+    if (state.outcome == ApiOutcome::success && info.value != s.resolved_ip) {
+        log_line("解析记录当前值：" + info.value);
+        s.resolved_ip = info.value;
+        write_setting(settings_keys::kAliyunSection, settings_keys::kResolvedIp, info.value);
+    }
+    return true;
 }
 
 void UpdateCycle::run_check() {
     Settings& s = settings();
     Text ip = probe_public_ip();
+    if (aborted()) {
+        return;
+    }
     if (ip == kLineFailed) {
-        halt();
+        halt(Halt::line_failed);
         message_box("公网IP线路失效，请重新设置后再试");
         return;
     }
     if (ip == kLineEmpty) {
-        halt();
+        halt(Halt::line_failed);
         message_box("公网IP线路为空，请设置后再试");
         return;
     }
     log_line("当前公网IP：" + ip);
+    if (checks_since_start_++ % kReadBackEvery == 0 && !read_back_record()) {
+        return;
+    }
     log_line("当前解析IP：" + s.resolved_ip);
     if (s.resolved_ip == ip) {
         log_line("当前公网IP和解析IP相同。等待60s后再次检测...");
         return;
     }
     log_line("当前公网IP和解析IP不相同，开始修改解析...");
-    UpdateOutcome outcome = DnsApiClient().update_domain_record(ip);
-    if (!outcome.ok) {
-        // The record keeps its old value: leave resolved_ip alone so the next check retries.
-        log_line("修改解析失败：" + outcome.error);
-        log_line("等待60s后再次检测...");
+    const ApiVerdict verdict = api_client().update_domain_record(s.record_id, s.host_record, ip);
+    if (aborted()) {
         return;
     }
-    s.resolved_ip = ip;
-    write_setting(settings_keys::kAliyunSection, settings_keys::kResolvedIp, ip);
-    log_line("IP解析完毕，等待60s后再次检测...");
+    switch (verdict.outcome) {
+        case ApiOutcome::success:
+        case ApiOutcome::in_sync:
+            s.resolved_ip = ip;
+            write_setting(settings_keys::kAliyunSection, settings_keys::kResolvedIp, ip);
+            log_line("IP解析完毕，等待60s后再次检测...");
+            return;
+        case ApiOutcome::transient:
+            // The record keeps its old value: leave resolved_ip alone so the next check retries.
+            log_line(kFailedLine + verdict.failure);
+            log_line("等待60s后再次检测...");
+            return;
+        case ApiOutcome::permanent:
+            halt_for(verdict);
+            return;
+    }
 }

@@ -2,22 +2,38 @@
 // and every 60 s, and points the DNS record at it whenever it changed.
 #pragma once
 
+#include "dnsapi/api_answer.h"
+
 class Timer;
 
 class UpdateCycle {
   public:
+    // Why the cycle stopped itself.
+    enum class Halt {
+        none,
+        line_failed,      // the IP line gave no address
+        settings_needed,  // the key, the account or the record must change first
+    };
+
     explicit UpdateCycle(Timer& timer);
     // True when the cycle was started (no refusal).
     bool start();
+    // Also aborts the transfer of a check under way: that check then writes nothing.
     void stop();
     void check();
     // True while a check is under way (it may dispatch window messages while it waits).
     bool is_checking() const { return checking_; }
+    Halt last_halt() const { return last_halt_; }
 
   private:
-    void halt();  // stops without a log line
+    void halt(Halt reason);  // stops without a log line
+    void halt_for(const ApiVerdict& verdict);
     void run_check();
+    // False when the record may not be kept (the cycle has then stopped).
+    bool read_back_record();
 
     Timer& timer_;
     bool checking_ = false;  // a tick that arrives during a check is skipped
+    int checks_since_start_ = 0;
+    Halt last_halt_ = Halt::none;
 };

@@ -1,17 +1,46 @@
-// Reading the service's answers: success, "already so" and errors with their code
-// and message.
+// The one table of the service's answers: every reply is success, in sync, transient
+// or permanent with a cause, and callers act on that class alone.
 #pragma once
 
 #include "base/text.h"
-#include "dnsapi/dns_api_client.h"
 
-// Shown when no answer came at all.
+// Logged when no usable answer came; "（HTTP n）" follows when a status line did.
 inline const Text kNoAnswer = "网络请求失败";
 
-// "Code Message" of an error answer, or kNoAnswer for an empty answer; empty when
-// the answer is not an error.
-Text api_error_text(const Text& answer);
+// What came back from one request.
+struct ApiReply {
+    bool answered = false;  // a status line arrived
+    int http_status = 0;
+    Text body;  // decoded from UTF-8 into GBK
+    Text date;  // the value of the Date header, empty when absent
+};
 
-// An answer with "RecordId" is success, and so is DomainRecordDuplicate (the record
-// already holds the address); anything else, no answer included, is a failure.
-UpdateOutcome classify_update_answer(const Text& answer);
+enum class ApiOutcome {
+    success,    // HTTP 200 with a JSON object that is no error
+    in_sync,    // DomainRecordDuplicate: some record already holds the value
+    transient,  // worth trying again at the next check
+    permanent,  // settings or account must change first
+};
+
+enum class ApiCause {
+    none,
+    key_invalid,
+    no_permission,
+    record_gone,
+    record_locked,
+    record_disabled,
+    conflict,
+};
+
+struct ApiVerdict {
+    ApiOutcome outcome = ApiOutcome::transient;
+    ApiCause cause = ApiCause::none;
+    Text code;     // the service's error code; empty when there was none
+    Text failure;  // "Code Message" or kNoAnswer(+status); empty on success
+};
+
+ApiVerdict classify_reply(const ApiReply& reply);
+// The same failure, now known to be permanent for `cause`.
+ApiVerdict permanent_verdict(ApiVerdict verdict, ApiCause cause);
+// What the user is told to do about a permanent failure; empty for ApiCause::none.
+Text cause_message(ApiCause cause);

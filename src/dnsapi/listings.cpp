@@ -6,7 +6,6 @@
 
 #include "crypto/percent_encode.h"
 #include "dnsapi/api_answer.h"
-#include "dnsapi/dns_api_client.h"
 
 namespace {
 
@@ -23,21 +22,20 @@ Listing failed_listing(const Text& reason) {
 
 // Sends the action page by page (PageNumber 1, 2, ...) until TotalCount elements
 // are read or a page comes back empty, and gathers the elements of `list_path`.
-Listing list_every_page(const Text& action_parameters, const Text& list_path, int page_size) {
+Listing list_every_page(DnsApiClient& client, const Text& action_parameters, const Text& list_path,
+                        int page_size) {
     std::vector<JsonValue> elements;
     for (int page = 1; page <= kMaxPages; ++page) {
-        const Text answer = DnsApiClient().send_action(action_parameters +
-                                                       "&PageSize=" + std::to_string(page_size) +
-                                                       "&PageNumber=" + std::to_string(page));
-        JsonDocument document;
-        if (answer.empty() || !document.parse(answer)) {
-            return failed_listing(kNoAnswer);
+        const ApiReply reply =
+            client.send_action(action_parameters + "&PageSize=" + std::to_string(page_size) +
+                               "&PageNumber=" + std::to_string(page));
+        const ApiVerdict verdict = classify_reply(reply);
+        if (verdict.outcome != ApiOutcome::success) {
+            return failed_listing(verdict.failure);
         }
+        JsonDocument document;
+        document.parse(reply.body);
         if (!document.exists(list_path)) {
-            if (document.exists("Code")) {
-                return failed_listing(document.get_text("Code") + " " +
-                                      document.get_text("Message"));
-            }
             break;
         }
         const JsonValue list = document.get_object(list_path).engine();
@@ -57,15 +55,15 @@ Listing list_every_page(const Text& action_parameters, const Text& list_path, in
 
 }  // namespace
 
-Listing describe_domains() {
-    return list_every_page("&Action=DescribeDomains", "Domains.Domain", kDomainPageSize);
+Listing describe_domains(DnsApiClient& client) {
+    return list_every_page(client, "&Action=DescribeDomains", "Domains.Domain", kDomainPageSize);
 }
 
-Listing describe_domain_records(const Text& domain) {
+Listing describe_domain_records(DnsApiClient& client, const Text& domain) {
     // Encoded like the host record of an update, so that a Chinese domain name
     // reaches the service as the UTF-8 it signs.
     return list_every_page(
-        "&Action=DescribeDomainRecords&DomainName=" + percent_encode(domain, true, true),
+        client, "&Action=DescribeDomainRecords&DomainName=" + percent_encode(domain, true, true),
         "DomainRecords.Record", kRecordPageSize);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/text.h"
+#include "dnsapi/dns_api_client.h"
 #include "script/json_document.h"
 
 struct Listing {
@@ -17,10 +18,10 @@ inline constexpr int kDomainPageSize = 100;
 inline constexpr int kRecordPageSize = 500;
 
 // DescribeDomains: elements of "Domains.Domain", each with "DomainName".
-Listing describe_domains();
+Listing describe_domains(DnsApiClient& client);
 // DescribeDomainRecords of `domain`: elements of "DomainRecords.Record", each with
 // "RR", "Type", "Value", "TTL", "Status" and "RecordId".
-Listing describe_domain_records(const Text& domain);
+Listing describe_domain_records(DnsApiClient& client, const Text& domain);
 
 // `text` with every double-quote character removed: a member's JSON text read as
 // plain text ("600" stays 600, "\"www\"" becomes www).

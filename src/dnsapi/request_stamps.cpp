@@ -36,9 +36,9 @@ Text make_nonce() {
     return nonce;
 }
 
-Text utc_timestamp() {
+Text utc_timestamp(std::int64_t offset_seconds) {
     // The service wants UTC whatever the machine's time zone is.
-    const std::int64_t now = utc_now_seconds();
+    const std::int64_t now = utc_now_seconds() + offset_seconds;
     std::int64_t days = now / kSecondsPerDay;
     std::int64_t seconds_of_day = now % kSecondsPerDay;
     if (seconds_of_day < 0) {

@@ -2,6 +2,7 @@
 #include "http/win_http_client.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 
 #include "http/set_cookie_walk.h"
@@ -114,6 +115,24 @@ bool WinHttpClient::set_timeouts(int resolve_ms, int connect_ms, int send_ms, in
     timeouts.receive = receive_ms;
     session_->set_timeouts(timeouts);
     return true;
+}
+
+void WinHttpClient::set_ipv4_only(bool on) {
+    if (session_) {
+        session_->set_ipv4_only(on);
+    }
+}
+
+void WinHttpClient::set_deadline(int milliseconds) {
+    if (session_) {
+        session_->set_deadline(std::chrono::steady_clock::now() +
+                               std::chrono::milliseconds(milliseconds));
+    }
+}
+
+bool WinHttpClient::response_complete() const {
+    return request_ && request_->status_code() > 0 && request_->error() == HttpError::none &&
+           !request_->body_truncated();
 }
 
 bool WinHttpClient::open(const Text& method, const Text& url) {

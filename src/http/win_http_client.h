@@ -100,6 +100,15 @@ class WinHttpClient {
     bool merge_jar_cookies(const Text& cookies);
     bool delete_jar_cookies(const Text& names);
 
+    // Beyond the object's table: the probe's safety switches.
+    // Connect over IPv4 only, for every later request of this session.
+    void set_ipv4_only(bool on = true);
+    // One deadline, `milliseconds` from now, for every request and redirect hop of the session.
+    void set_deadline(int milliseconds);
+    // True when the last response arrived whole: headers and the entire body, nothing cut
+    // off by a time-out, a reset, a close before its length or the body cap.
+    bool response_complete() const;
+
     // State readers for callers and tests.
     int redirect_count() const { return redirect_count_; }
     int content_length() const { return content_length_; }

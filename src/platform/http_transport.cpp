@@ -15,6 +15,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/http_url.h"
+#include "platform/transfer_abort.h"
 
 namespace {
 
@@ -368,6 +369,9 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    if (session.ipv4_only()) {
+        curl_easy_setopt(easy, CURLOPT_IPRESOLVE, static_cast<long>(CURL_IPRESOLVE_V4));
+    }
     const Text& agent = session.user_agent();
     const Text agent_line = agent.substr(0, agent.find_first_of("\r\n"));
     curl_easy_setopt(easy, CURLOPT_USERAGENT, agent_line.c_str());
@@ -452,9 +456,21 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
     }
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, header_lines.list);
 
+    std::optional<Clock::time_point> deadline = exchange_deadline_;
+    if (session.deadline() && (!deadline || *session.deadline() < *deadline)) {
+        deadline = session.deadline();
+    }
+    if (transfer_abort_requested()) {
+        return HttpError::aborted;
+    }
+    if (deadline && Clock::now() >= *deadline) {
+        return HttpError::timeout;
+    }
+
     ++transfers_started;
     CURLcode result = CURLE_OK;
     bool timed_out = false;
+    bool aborted = false;
     if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
         return HttpError::other;
     }
@@ -483,7 +499,11 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
             now = Clock::now();
             paint_due = now + kPaintInterval;
         }
-        if (exchange_deadline_ && now >= *exchange_deadline_) {
+        if (transfer_abort_requested()) {
+            aborted = true;
+            break;
+        }
+        if (deadline && now >= *deadline) {
             timed_out = true;
             break;
         }
@@ -509,6 +529,10 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
         }
     }
     curl_multi_remove_handle(multi, easy);
+    if (aborted) {
+        body_.clear();
+        return HttpError::aborted;
+    }
     if (timed_out) {
         result = CURLE_OPERATION_TIMEDOUT;
     }

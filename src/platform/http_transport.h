@@ -43,11 +43,23 @@ class HttpSession {
     // The store automatic cookies go to and come from: the session's own unless changed.
     void use_cookie_store(CookieStore* store) { cookie_store_ = store; }
     CookieStore& cookie_store() { return cookie_store_ != nullptr ? *cookie_store_ : own_cookies_; }
+    // Connect over IPv4 only (a dual-stack host then answers with its IPv4 address).
+    void set_ipv4_only(bool on) { ipv4_only_ = on; }
+    bool ipv4_only() const { return ipv4_only_; }
+    // One deadline for every request of the session, redirect hops included.
+    void set_deadline(std::optional<std::chrono::steady_clock::time_point> deadline) {
+        deadline_ = deadline;
+    }
+    const std::optional<std::chrono::steady_clock::time_point>& deadline() const {
+        return deadline_;
+    }
 
   private:
     Text user_agent_;
     Text proxy_;
     HttpTimeouts timeouts_;
+    bool ipv4_only_ = false;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
     int max_redirects_ = 10;
     CookieStore own_cookies_;
     CookieStore* cookie_store_ = nullptr;
@@ -88,6 +100,7 @@ enum class HttpError {
     timeout,            // 12002
     secure_failure,     // 12175
     invalid_response,   // 12152
+    aborted,            // 12017: the transfer abort was requested
     other,
 };
 

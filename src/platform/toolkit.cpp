@@ -27,6 +27,7 @@
 #include <QTreeWidget>
 
 #include "platform/qt_text.h"
+#include "platform/transfer_abort.h"
 
 namespace {
 
@@ -88,6 +89,8 @@ struct Application::Impl {
 };
 
 Application::Application(int& argc, char** argv, bool headless) : impl_(std::make_unique<Impl>()) {
+    // A reader of our output that goes away must not end the program: writes just fail.
+    ::signal(SIGPIPE, SIG_IGN);
     if (headless) {
         impl_->app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
@@ -197,6 +200,8 @@ namespace {
 int g_signal_pipe[2] = {-1, -1};
 
 void write_signal_byte(int) {
+    // Abort the transfer under way at once; the loop runs the handler afterwards.
+    request_transfer_abort();
     char byte = 1;
     [[maybe_unused]] ssize_t ignored = ::write(g_signal_pipe[1], &byte, 1);
 }
@@ -222,6 +227,7 @@ void on_termination_signal(std::function<void()> handler) {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
 }
 
 bool Control::is_enabled() const {

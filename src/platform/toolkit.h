@@ -68,7 +68,8 @@ void set_modal_hook(ModalHook hook);
 // called; returns the exit code.
 int run_main_loop();
 void quit_main_loop(int exit_code);
-// Runs `handler` on the message loop when SIGTERM or SIGINT arrives.
+// Runs `handler` on the message loop when SIGTERM, SIGINT or SIGHUP arrives; the
+// transfer under way is aborted at once.
 void on_termination_signal(std::function<void()> handler);
 
 // A control belongs to one window and must not outlive it.

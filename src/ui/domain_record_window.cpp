@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/activity_log.h"
+#include "app/api_session.h"
 #include "app/settings.h"
 #include "dnsapi/listings.h"
 #include "platform/events.h"
@@ -55,7 +56,8 @@ DomainRecordWindow::DomainRecordWindow()
 }
 
 void DomainRecordWindow::on_get_domains() {
-    const Listing domains = describe_domains();
+    DnsApiClient client = api_client();
+    const Listing domains = describe_domains(client);
     show_domains(domains.items);
     if (!domains.error.empty()) {
         message_box(domains.error);
@@ -70,7 +72,8 @@ void DomainRecordWindow::on_get_records() {
             "名。");
         return;
     }
-    const Listing records = describe_domain_records(domain);
+    DnsApiClient client = api_client();
+    const Listing records = describe_domain_records(client, domain);
     show_records(records.items);
     if (!records.error.empty()) {
         message_box(records.error);

@@ -14,6 +14,7 @@
 #include "support/child_process.h"
 #include "support/fake_dns_api.h"
 #include "support/loopback_server.h"
+#include "support/scripted_server.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -39,6 +40,11 @@ std::vector<std::string> logged_texts(const std::string& out) {
         start = end == std::string::npos ? out.size() : end + 1;
     }
     return texts;
+}
+
+std::string replace_in(std::string text, const std::string& from, const std::string& to) {
+    std::size_t at = text.find(from);
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
 std::string utf8(const Text& gbk) {
@@ -137,6 +143,7 @@ TEST_F(Headless, ExitCodesTellWhatHappened) {
     const Case cases[] = {
         {"refused", "", false, 2, "请先设置阿里云API密钥！\n"},
         {"line failed", "key-id", true, 1, "公网IP线路失效，请重新设置后再试\n"},
+        {"wrong key", "wrong-key", false, 2, "阿里云API密钥无效，请重新设置后再试\n"},
     };
     for (const Case& c : cases) {
         page_broken_ = c.page_broken;
@@ -145,13 +152,58 @@ TEST_F(Headless, ExitCodesTellWhatHappened) {
         ASSERT_TRUE(child.started());
         EXPECT_EQ(child.wait_exit(kPatience), c.exit_code) << c.name << child.out << child.err;
         std::string expected = utf8(c.error);
-        if (c.exit_code == 2) {
+        if (c.key_id.empty()) {
             expected += "ddns: settings file: " + config + "\n";
         }
         EXPECT_EQ(child.err, expected) << c.name;
         EXPECT_EQ(child.out.find(utf8("已停止解析IP")), std::string::npos) << c.name;
     }
-    EXPECT_EQ(fake_.request_count(), 0);
+    EXPECT_EQ(fake_.request_count("UpdateDomainRecord"), 0);
+}
+
+TEST_F(Headless, SigtermBehindASlowLineEndsAtOnceWithTheStopLineLast) {
+    // The line sends its head and then nothing for its whole 30 s receive time-out.
+    ScriptedServer slow([](const std::string&) {
+        ScriptedAnswer answer;
+        answer.bytes = "HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\nIP: ";
+        answer.end = ScriptedAnswer::End::hold;
+        return answer;
+    });
+    const std::string config = write_config();
+    const std::string before =
+        replace_in(read_file_bytes(config), page_.url("/ip"), slow.url("/ip"));
+    write_file_bytes(config, before);
+    ChildProcess child(program_path(), {"--headless", "--config", config});
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(child.wait_for_output(utf8("开始解析IP"), kPatience)) << child.out << child.err;
+    for (int i = 0; i < 100 && slow.accepted_connections() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto signalled = std::chrono::steady_clock::now();
+    kill(child.pid(), SIGTERM);
+    EXPECT_EQ(child.wait_exit(kPatience), 0) << child.out << child.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(2));
+    const std::vector<std::string> lines = logged_texts(child.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), utf8("********** 已停止解析IP **********")) << child.out;
+    EXPECT_EQ(child.err, "");
+    EXPECT_EQ(read_file_bytes(config), before);
+}
+
+TEST_F(Headless, AReaderThatGoesAwayDoesNotEndTheProgram) {
+    ChildProcess child(program_path(), {"--headless", "--config", write_config()});
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(child.wait_for_output(utf8("开始解析IP"), kPatience)) << child.out << child.err;
+    child.close_output();
+    // The rest of the first check writes into the closed pipe.
+    for (int i = 0; i < 500 && fake_.record(record_id_)->value != "203.0.113.7"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(fake_.record(record_id_)->value, "203.0.113.7");
+    EXPECT_EQ(child.wait_exit(1.0), -1) << "ended with the reader gone: " << child.err;
+    kill(child.pid(), SIGTERM);
+    EXPECT_EQ(child.wait_exit(kPatience), 0) << child.err;
 }
 
 TEST_F(Headless, CommandLine) {

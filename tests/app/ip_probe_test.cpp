@@ -8,8 +8,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
 #include "app/settings.h"
+#include "support/child_process.h"
 #include "support/loopback_server.h"
+#include "support/scripted_server.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -132,6 +139,105 @@ TEST_F(IpProbe, ASilentLineFails) {
     close(listener);
     // Nobody listens any more: refused at once.
     EXPECT_EQ(probe_ip_line(url), kLineFailed);
+}
+
+TEST_F(IpProbe, ABodyCutShortIsNoAddress) {
+    using End = ScriptedAnswer::End;
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 14\r\n\r\n";
+    struct Case {
+        const char* what;
+        ScriptedAnswer answer;
+        Text expected;
+    };
+    const Case cases[] = {
+        {"whole", {head + "198.51.100.234"}, "198.51.100.234"},
+        {"ended by a close, no length given",
+         {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n198.51.100.234"},
+         "198.51.100.234"},
+        {"closed before its length", {head + "198.51.100.2"}, kLineFailed},
+        {"reset mid-body", {head + "198.51.100.2", 0, 0, End::reset}, kLineFailed},
+        {"chunked body cut",
+         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nc\r\n198.51.100.2\r\n"},
+         kLineFailed},
+        {"dripping past the time-out",
+         {head + "198.51.100.234", 250, head.size() + 10},
+         kLineFailed},
+    };
+    set_probe_timeouts_for_testing({1000, 1000, 1000, 600});
+    for (const Case& c : cases) {
+        ScriptedServer server([&](const std::string&) { return c.answer; });
+        EXPECT_EQ(probe_ip_line(server.url("/ip")), c.expected) << c.what;
+    }
+}
+
+TEST_F(IpProbe, ASlowRedirectChainEndsAtTheProbesDeadline) {
+    ScriptedServer chain([](const std::string&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return http_answer("", "Location: /next\r\n", "302 Found");
+    });
+    ProbeTimeouts timeouts;
+    timeouts.deadline_ms = 1500;
+    set_probe_timeouts_for_testing(timeouts);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(probe_ip_line(chain.url("/")), kLineFailed);
+    const auto took = std::chrono::steady_clock::now() - started;
+    // Twenty hops of 300 ms would take 6 s.
+    EXPECT_LT(took, std::chrono::milliseconds(3500));
+    EXPECT_GE(chain.accepted_connections(), 2);
+    EXPECT_LT(chain.accepted_connections(), 15);
+}
+
+// A dual-stack line: its name resolves to ::1 first and 127.0.0.1 second, and it
+// answers with the caller's address. The test runs itself again in a private mount
+// namespace whose /etc/hosts says so.
+TEST_F(IpProbe, ADualStackLineIsAskedOverIpv4) {
+    constexpr int kCannotIsolate = 77;
+    if (std::getenv("DDNS_DUAL_STACK_CHILD") == nullptr) {
+        if (geteuid() != 0) {
+            GTEST_SKIP() << "needs root for a private mount namespace";
+        }
+        TempDir dir;
+        const std::string hosts = dir.file("hosts");
+        write_file_bytes(hosts, "::1 dual.test\n127.0.0.1 dual.test\n127.0.0.1 localhost\n");
+        setenv("DDNS_DUAL_STACK_CHILD", "1", 1);
+        ChildProcess child("/usr/bin/unshare",
+                           {"--mount", "sh", "-c",
+                            "mount --bind \"$0\" /etc/hosts || exit 77; exec \"$1\" "
+                            "--gtest_filter=IpProbe.ADualStackLineIsAskedOverIpv4",
+                            hosts, "/proc/" + std::to_string(getpid()) + "/exe"});
+        unsetenv("DDNS_DUAL_STACK_CHILD");
+        ASSERT_TRUE(child.started());
+        const int code = child.wait_exit(60);
+        if (code == kCannotIsolate ||
+            (code == 1 && child.err.find("unshare") != std::string::npos)) {
+            GTEST_SKIP() << "no private mount namespace here: " << child.err;
+        }
+        EXPECT_EQ(code, 0) << child.out << child.err;
+        return;
+    }
+    auto answer_caller = [](const httplib::Request& req, httplib::Response& res) {
+        res.set_content("your address: " + req.remote_addr, "text/plain");
+    };
+    httplib::Server v4;
+    httplib::Server v6;
+    v4.Get("/ip", answer_caller);
+    v6.Get("/ip", answer_caller);
+    const int port = v4.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port, 0);
+    ASSERT_TRUE(v6.bind_to_port("::1", port)) << "no IPv6 loopback";
+    std::thread t4([&] { v4.listen_after_bind(); });
+    std::thread t6([&] { v6.listen_after_bind(); });
+    while (!v4.is_running() || !v6.is_running()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const std::string base = ":" + std::to_string(port) + "/ip";
+    EXPECT_EQ(probe_ip_line("http://dual.test" + base), "127.0.0.1");
+    // A line with no IPv4 address at all.
+    EXPECT_EQ(probe_ip_line("http://[::1]" + base), kLineFailed);
+    v4.stop();
+    v6.stop();
+    t4.join();
+    t6.join();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <functional>
 #include <mutex>
 #include <random>
 
@@ -65,9 +66,13 @@ class UpdateCycleTest : public AppFixture {
         AppFixture::TearDown();
     }
 
-    // Also adds the record to the account, holding `record_value`.
+    // Also adds the record to the account, holding `record_value` (by default the stored
+    // address, or 192.0.2.1 when none is stored).
     void write_config(const Text& resolved_ip, const Text& key_id = "key-id",
-                      const std::string& record_value = "192.0.2.1") {
+                      std::string record_value = "") {
+        if (record_value.empty()) {
+            record_value = resolved_ip.empty() ? "192.0.2.1" : resolved_ip;
+        }
         record_id_ = fake_.add_record("example.com", "www", record_value);
         write_file_bytes(settings_path(),
                          "[当前IP线路]\r\n线路=1\r\n[IP线路]\r\n线路1=" + page_.url() +
@@ -117,7 +122,9 @@ TEST_F(UpdateCycleTest, UnchangedAddressSendsNothing) {
     window.timer().fire();
     EXPECT_EQ(new_lines(window), check);
     EXPECT_EQ(page_.hits(), 2);
-    EXPECT_EQ(fake_.request_count(), 0);
+    // The record was read back at the start only.
+    EXPECT_EQ(fake_.request_count(), 1);
+    EXPECT_EQ(fake_.request_count("DescribeDomainRecordInfo"), 1);
 
     window.stop_button().click();
     EXPECT_EQ(new_lines(window), std::vector<Text>{kStopLine});
@@ -146,53 +153,188 @@ TEST_F(UpdateCycleTest, ChangedAddressIsSentOnceAndStored) {
     window.timer().fire();
     EXPECT_EQ(new_lines(window),
               (std::vector<Text>{"当前公网IP：203.0.113.7", "当前解析IP：203.0.113.7", kSameLine}));
-    EXPECT_EQ(fake_.request_count(), 1);
+    EXPECT_EQ(fake_.request_count("UpdateDomainRecord"), 1);
 }
 
-TEST_F(UpdateCycleTest, RecordAlreadyHoldingTheAddressCountsAsDone) {
-    // Nothing stored yet, and the record was pointed at the address some other way.
-    write_config("", "key-id", "203.0.113.7");
+TEST_F(UpdateCycleTest, TheRecordReadBackRepairsADriftedValue) {
+    // The file says 192.0.2.1, but the record was pointed elsewhere in the console.
+    write_config("192.0.2.1", "key-id", "203.0.113.7");
     MainWindow window;
     new_lines(window);
     window.start_button().click();
-    EXPECT_EQ(fake_.error_codes(), std::vector<std::string>{"DomainRecordDuplicate"});
-    EXPECT_EQ(last_new_line(window), kUpdatedLine);
+    EXPECT_EQ(new_lines(window), (std::vector<Text>{kStartLine, "当前公网IP：203.0.113.7",
+                                                    "解析记录当前值：203.0.113.7",
+                                                    "当前解析IP：203.0.113.7", kSameLine}));
     EXPECT_EQ(read_setting(settings_keys::kAliyunSection, settings_keys::kResolvedIp),
               "203.0.113.7");
+    EXPECT_EQ(fake_.request_count("UpdateDomainRecord"), 0);
+
+    // Changed again behind our back: seen at the 60th check, not before.
+    fake_.change_record(record_id_, [](FakeRecord& r) { r.value = "198.51.100.9"; });
+    for (int i = 1; i < 60; ++i) {
+        window.timer().fire();
+    }
+    EXPECT_EQ(fake_.request_count("DescribeDomainRecordInfo"), 1);
+    new_lines(window);
+    window.timer().fire();
+    EXPECT_EQ(new_lines(window),
+              (std::vector<Text>{"当前公网IP：203.0.113.7", "解析记录当前值：198.51.100.9",
+                                 "当前解析IP：198.51.100.9", kDifferentLine, kUpdatedLine}));
+    EXPECT_EQ(record_value(), "203.0.113.7");
 }
 
-TEST_F(UpdateCycleTest, RefusedUpdateIsLoggedAndTriedAgain) {
-    write_config("192.0.2.1", "wrong-key");
+TEST_F(UpdateCycleTest, ADuplicateOfOurOwnRecordIsInSync) {
+    // The read-back at the start fails, so the stale value is used and the update finds
+    // the record already holding the address.
+    write_config("192.0.2.1", "key-id", "203.0.113.7");
+    fake_.drop_next(1, "DescribeDomainRecordInfo");
     MainWindow window;
     new_lines(window);
-    const std::string file_before = read_file_bytes(settings_path());
     window.start_button().click();
-    const std::vector<Text> failed = {
-        "当前公网IP：203.0.113.7", "当前解析IP：192.0.2.1", kDifferentLine,
-        "修改解析失败：InvalidAccessKeyId.NotFound Specified access key is not found.",
-        "等待60s后再次检测..."};
-    std::vector<Text> expected = {kStartLine};
-    expected.insert(expected.end(), failed.begin(), failed.end());
-    EXPECT_EQ(new_lines(window), expected);
-    EXPECT_EQ(settings().resolved_ip, "192.0.2.1");
-    EXPECT_EQ(read_file_bytes(settings_path()), file_before);
+    EXPECT_EQ(new_lines(window),
+              (std::vector<Text>{kStartLine, "当前公网IP：203.0.113.7", "当前解析IP：192.0.2.1",
+                                 kDifferentLine, kUpdatedLine}));
+    EXPECT_EQ(fake_.error_codes(), std::vector<std::string>{"DomainRecordDuplicate"});
+    EXPECT_EQ(settings().resolved_ip, "203.0.113.7");
     EXPECT_EQ(settings().is_running, 1);
-    EXPECT_EQ(window.timer().period(), 60000);
+}
 
-    window.timer().fire();
-    EXPECT_EQ(new_lines(window), failed);
-    EXPECT_EQ(fake_.request_count("UpdateDomainRecord"), 2);
+// What each class of answer leaves behind: log, message, stored address, cycle state.
+TEST_F(UpdateCycleTest, EachClassOfAnswerEndsTheCheckItsWay) {
+    const Text kWait = "等待60s后再次检测...";
+    struct Case {
+        const char* what;
+        std::function<void(FakeDnsApi&, const std::string& record_id)> arrange;
+        Text failure_line;  // after kDifferentLine
+        Text message;       // empty: the cycle goes on
+    };
+    const Case cases[] = {
+        {"throttled",
+         [](FakeDnsApi& f, const std::string&) {
+             f.fail_next("Throttling.User", "Request was denied.", 400, 1, "UpdateDomainRecord");
+         },
+         "修改解析失败：Throttling.User Request was denied.", ""},
+        {"server error with a record id",
+         [](FakeDnsApi& f, const std::string& id) {
+             f.answer_next(500, R"({"RecordId":")" + id + R"("})", "application/json", "", 1,
+                           "UpdateDomainRecord");
+         },
+         "修改解析失败：网络请求失败（HTTP 500）", ""},
+        {"redirect",
+         [](FakeDnsApi& f, const std::string&) {
+             f.answer_next(302, "", "text/html", f.url() + "login", 1, "UpdateDomainRecord");
+         },
+         "修改解析失败：网络请求失败（HTTP 302）", ""},
+        {"html page",
+         [](FakeDnsApi& f, const std::string&) {
+             f.answer_next(200, "<html>portal</html>", "text/html", "", 1, "UpdateDomainRecord");
+         },
+         "修改解析失败：网络请求失败（HTTP 200）", ""},
+        {"no permission",
+         [](FakeDnsApi& f, const std::string&) {
+             f.fail_next("Forbidden.RAM", "User not authorized.", 403, 1, "UpdateDomainRecord");
+         },
+         "修改解析失败：Forbidden.RAM User not authorized.",
+         "阿里云API密钥没有修改该记录的权限，请检查后再试"},
+        {"locked meanwhile",
+         [](FakeDnsApi& f, const std::string&) {
+             f.fail_next("Forbidden.RecordLocked", "The DNS record is locked.", 400, 1,
+                         "UpdateDomainRecord");
+         },
+         "修改解析失败：Forbidden.RecordLocked The DNS record is locked.",
+         "解析记录已被锁定，请先在官网解锁后再试"},
+        {"another record holds the address",
+         [](FakeDnsApi& f, const std::string&) {
+             f.add_record("example.com", "www", "203.0.113.7");
+         },
+         "修改解析失败：DomainRecordDuplicate The DNS record already exists.",
+         "已有另一条相同的解析记录，请在官网处理后再试"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write_config("192.0.2.1");
+        MainWindow window;
+        c.arrange(fake_, record_id_);
+        const std::string file_before = read_file_bytes(settings_path());
+        messages_.clear();
+        new_lines(window);
+        window.start_button().click();
+        std::vector<Text> expected = {kStartLine, "当前公网IP：203.0.113.7",
+                                      "当前解析IP：192.0.2.1", kDifferentLine, c.failure_line};
+        if (c.message.empty()) {
+            expected.push_back(kWait);
+        }
+        EXPECT_EQ(new_lines(window), expected);
+        EXPECT_EQ(messages_,
+                  c.message.empty() ? std::vector<Text>{} : std::vector<Text>{c.message});
+        EXPECT_EQ(settings().is_running, c.message.empty() ? 1 : 0);
+        EXPECT_EQ(window.timer().period(), c.message.empty() ? 60000 : 0);
+        EXPECT_EQ(settings().resolved_ip, "192.0.2.1");
+        EXPECT_EQ(read_file_bytes(settings_path()), file_before);
+        EXPECT_EQ(record_value(), "192.0.2.1");
+        if (c.message.empty()) {
+            // Transient: the next tick goes through.
+            window.timer().fire();
+            EXPECT_EQ(last_new_line(window), kUpdatedLine);
+            EXPECT_EQ(record_value(), "203.0.113.7");
+        }
+        window.stop_button().click();
+        fake_.remove_record(record_id_);
+    }
+}
 
-    // Once the endpoint answers again, the next tick goes through.
-    settings().access_key_id = "key-id";
-    fake_.drop_next();
-    window.timer().fire();
-    EXPECT_EQ(new_lines(window), (std::vector<Text>{failed[0], failed[1], failed[2],
-                                                    "修改解析失败：网络请求失败", failed[4]}));
-    window.timer().fire();
-    EXPECT_EQ(last_new_line(window), kUpdatedLine);
+// The record read back at the start stops a cycle that could never succeed.
+TEST_F(UpdateCycleTest, AKeyOrRecordThatCannotWorkStopsTheCycleAtOnce) {
+    struct Case {
+        const char* what;
+        Text key_id;
+        std::function<void(FakeRecord&)> edit;
+        Text message;
+    };
+    const Case cases[] = {
+        {"wrong key", "wrong-key", nullptr, "阿里云API密钥无效，请重新设置后再试"},
+        {"locked", "key-id", [](FakeRecord& r) { r.locked = true; },
+         "解析记录已被锁定，请先在官网解锁后再试"},
+        {"disabled", "key-id", [](FakeRecord& r) { r.status = "DISABLE"; },
+         "解析记录已暂停，请先在官网启用后再试"},
+        {"now a CNAME", "key-id", [](FakeRecord& r) { r.type = "CNAME"; },
+         "解析记录不存在或已更改，请重新选择要解析的域名和记录"},
+        {"deleted", "key-id", [](FakeRecord&) {},
+         "解析记录不存在或已更改，请重新选择要解析的域名和记录"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write_config("192.0.2.1", c.key_id);
+        if (c.edit) {
+            fake_.change_record(record_id_, c.edit);
+        }
+        if (std::string(c.what) == "deleted") {
+            fake_.remove_record(record_id_);
+        }
+        MainWindow window;
+        const std::string file_before = read_file_bytes(settings_path());
+        messages_.clear();
+        window.start_button().click();
+        EXPECT_EQ(messages_, std::vector<Text>{c.message});
+        EXPECT_EQ(settings().is_running, 0);
+        EXPECT_EQ(window.timer().period(), 0);
+        EXPECT_EQ(read_file_bytes(settings_path()), file_before);
+        EXPECT_EQ(fake_.request_count("UpdateDomainRecord"), 0);
+    }
+}
+
+TEST_F(UpdateCycleTest, AWrongClockIsRepairedOnceAndLogged) {
+    fake_.set_clock([] { return std::int64_t{time(nullptr)} + 3600; });
+    write_config("192.0.2.1");
+    MainWindow window;
+    new_lines(window);
+    window.start_button().click();
+    const std::vector<Text> lines = new_lines(window);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(left_text(lines[2], 20), "本机时间与服务器相差");
+    EXPECT_EQ(lines.back(), kUpdatedLine);
     EXPECT_EQ(record_value(), "203.0.113.7");
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(fake_.error_codes(), std::vector<std::string>{"InvalidTimeStamp.Expired"});
 }
 
 TEST_F(UpdateCycleTest, FailingLineStopsTheCycleWithAMessage) {
@@ -218,7 +360,7 @@ TEST_F(UpdateCycleTest, FailingLineStopsTheCycleWithAMessage) {
     EXPECT_EQ(new_lines(window), std::vector<Text>{kStartLine});
     EXPECT_EQ(settings().is_running, 0);
     EXPECT_EQ(window.timer().period(), 0);
-    EXPECT_EQ(fake_.request_count(), 0);
+    EXPECT_EQ(fake_.request_count("UpdateDomainRecord"), 0);
 }
 
 TEST_F(UpdateCycleTest, StartRefusesWhatIsMissingOrRunning) {

@@ -8,25 +8,29 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/settings.h"
 #include "support/fake_dns_api.h"
 
 namespace {
+
+// A client of the endpoint that DDNS_API_URL names, with the test's key.
+Listing describe_domains() {
+    DnsApiClient client({std::getenv("DDNS_API_URL"), "testid", "testsecret"});
+    return describe_domains(client);
+}
+
+Listing describe_domain_records(const Text& domain) {
+    DnsApiClient client({std::getenv("DDNS_API_URL"), "testid", "testsecret"});
+    return describe_domain_records(client, domain);
+}
 
 class ListingsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(fake_.is_running());
-        settings() = Settings();
-        settings().access_key_id = "testid";
-        settings().access_secret = "testsecret";
         fake_.set_access_key("testid", "testsecret");
         setenv("DDNS_API_URL", fake_.url().c_str(), 1);
     }
-    void TearDown() override {
-        unsetenv("DDNS_API_URL");
-        settings() = Settings();
-    }
+    void TearDown() override { unsetenv("DDNS_API_URL"); }
 
     FakeDnsApi fake_;
 };
@@ -129,7 +133,7 @@ TEST_F(ListingsTest, FailuresAreReportedWithAnEmptyList) {
         {"error answer",
          [](FakeDnsApi& f) { f.fail_next("Throttling.User", "Request was denied.", 400); },
          "获取失败：Throttling.User Request was denied."},
-        {"no answer", [](FakeDnsApi& f) { f.drop_next(); }, "获取失败：网络请求失败"},
+        {"no body", [](FakeDnsApi& f) { f.drop_next(); }, "获取失败：网络请求失败（HTTP 200）"},
     };
     for (const Case& c : cases) {
         FakeDnsApi fake;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
 #include "crypto/percent_encode.h"
 #include "platform/clock.h"
 #include "platform/random.h"
@@ -15,22 +14,16 @@ namespace {
 class Signing : public ::testing::Test {
   protected:
     void SetUp() override {
-        saved_ = settings();
-        settings().access_key_id = "testid";
-        settings().access_secret = "testsecret";
         set_random_for_testing([] { return 0.123456789012345; });
         set_clock_for_testing([] { return std::int64_t{1614567600}; });  // 2021-03-01 03:00 UTC
     }
     void TearDown() override {
-        settings() = saved_;
         set_random_for_testing(nullptr);
         set_clock_for_testing(nullptr);
     }
-
-  private:
-    Settings saved_;
 };
 
+const ApiAccess kAccess = {"", "testid", "testsecret"};
 const Text kListRecords = "&Action=DescribeDomainRecords&DomainName=example.com";
 const Text kListRecordsCanonical =
     "AccessKeyId=testid&Action=DescribeDomainRecords&DomainName=example.com&Format=json&"
@@ -38,14 +31,14 @@ const Text kListRecordsCanonical =
     "Timestamp=2021-03-01T03%3A00%3A00Z&Version=2015-01-09";
 
 TEST_F(Signing, WritesCommonParametersInTheirOrder) {
-    EXPECT_EQ(common_parameters(),
+    EXPECT_EQ(common_parameters("testid"),
               "AccessKeyId=testid&Format=json&SignatureMethod=HMAC-SHA1&"
               "SignatureNonce=0.123456789012345&SignatureVersion=1.0&"
               "Timestamp=2021-03-01T03%3A00%3A00Z&Version=2015-01-09");
 }
 
 TEST_F(Signing, SignsTheEncodedCanonicalQueryUnderSecretAndAmpersand) {
-    const Text query = common_parameters() + kListRecords;
+    const Text query = common_parameters("testid") + kListRecords;
     EXPECT_EQ(string_to_sign("POST", query),
               "POST&%2F&AccessKeyId%3Dtestid%26Action%3DDescribeDomainRecords%26DomainName%"
               "3Dexample.com%26Format%3Djson%26SignatureMethod%3DHMAC-SHA1%26SignatureNonce%3D0."
@@ -57,12 +50,12 @@ TEST_F(Signing, SignsTheEncodedCanonicalQueryUnderSecretAndAmpersand) {
         const char* signature;
     } cases[] = {
         {"testsecret", "zkvqQmEki+PBv2xGuFsoP5E9TnA="},
-        {"", "qJ8aWQN8Qg6hAt48qN0jjnv6rP8="},                  // key is the single byte "&"
-        {"\xC3\xDC\xD4\xBF", "efmUqOn8jMXRgqt/bcuYUONTW8c="},  // GBK bytes used unconverted
+        {"", "qJ8aWQN8Qg6hAt48qN0jjnv6rP8="},  // key is the single byte "&"
+        // 密钥 in GBK is keyed as its UTF-8 bytes, as the service keys it.
+        {"\xC3\xDC\xD4\xBF", "cRidvOZvzqoZwgPTWw7hSCP/Gf4="},
     };
     for (const auto& c : cases) {
-        settings().access_secret = c.secret;
-        EXPECT_EQ(compute_signature(query), c.signature) << c.secret;
+        EXPECT_EQ(compute_signature(c.secret, query), c.signature) << c.secret;
     }
 }
 
@@ -77,32 +70,35 @@ TEST_F(Signing, MatchesTheServicesPublishedGetExample) {
               "Format=XML&SignatureMethod=HMAC-SHA1&"
               "SignatureNonce=f59ed6a9-83fc-473b-9cc6-99c95df3856e&SignatureVersion=1.0&"
               "Timestamp=2016-03-24T16%3A41%3A54Z&Version=2015-01-09");
-    const Text signature = compute_signature_for_method("GET", query);
+    const Text signature = compute_signature_for_method("testsecret", "GET", query);
     EXPECT_EQ(signature, "uRpHwaSEt3J+6KQD//svCh/x+pI=");
     EXPECT_EQ(percent_encode(signature, true), "uRpHwaSEt3J%2B6KQD%2F%2FsvCh%2Fx%2BpI%3D");
 }
 
 TEST_F(Signing, BodyHoldsEveryPieceSortedWithTheSignatureEscaped) {
-    const Text body = sign_request(kListRecords);
+    const Text body = sign_request(kAccess, kListRecords);
     EXPECT_EQ(body,
               "AccessKeyId=testid&Action=DescribeDomainRecords&DomainName=example.com&"
               "Format=json&Signature=zkvqQmEki%2BPBv2xGuFsoP5E9TnA%3D&SignatureMethod=HMAC-SHA1&"
               "SignatureNonce=0.123456789012345&SignatureVersion=1.0&"
               "Timestamp=2021-03-01T03%3A00%3A00Z&Version=2015-01-09");
-    EXPECT_EQ(compute_signature(kListRecordsCanonical), "zkvqQmEki+PBv2xGuFsoP5E9TnA=");
+    EXPECT_EQ(compute_signature("testsecret", kListRecordsCanonical),
+              "zkvqQmEki+PBv2xGuFsoP5E9TnA=");
 }
 
-TEST_F(Signing, ReadsTheAccessKeyAtEachCall) {
-    const Text first = sign_request(kListRecords);
-    settings().access_key_id = "otherid";
-    settings().access_secret = "othersecret";
-    const Text second = sign_request(kListRecords);
+TEST_F(Signing, SignsWithTheKeyAndClockItIsGiven) {
+    const Text first = sign_request(kAccess, kListRecords);
+    const Text second = sign_request({"", "otherid", "othersecret"}, kListRecords);
     EXPECT_EQ(left_text(second, 20), "AccessKeyId=otherid&");
     auto signature_of = [](const Text& body) {
         const int at = find_text(body, "&Signature=");
         return mid_text(body, at, find_text(body, "&", at + 1) - at);
     };
     EXPECT_NE(signature_of(first), signature_of(second));
+    // The service's clock an hour ahead of ours.
+    EXPECT_NE(find_text(sign_request(kAccess, kListRecords, 3600),
+                        "&Timestamp=2021-03-01T04%3A00%3A00Z&"),
+              -1);
 }
 
 TEST_F(Signing, ListsTheBodyPiecesOfEachActionInCanonicalOrder) {
@@ -123,7 +119,7 @@ TEST_F(Signing, ListsTheBodyPiecesOfEachActionInCanonicalOrder) {
     };
     for (const auto& c : cases) {
         TextArray names;
-        for (const Text& piece : split_text(sign_request(c.action_parameters), "&")) {
+        for (const Text& piece : split_text(sign_request(kAccess, c.action_parameters), "&")) {
             names.push_back(left_text(piece, find_text(piece, "=") - 1));
         }
         EXPECT_EQ(names, c.names) << c.action_parameters;

@@ -94,6 +94,13 @@ int ChildProcess::wait_exit(double seconds) {
     return exit_code_ == kRunning ? -1 : exit_code_;
 }
 
+void ChildProcess::close_output() {
+    if (fds_[0] >= 0) {
+        close(fds_[0]);
+        fds_[0] = -1;
+    }
+}
+
 // Waits up to `timeout_ms` for output and reads it; false once both pipes are closed,
 // or when nothing came within a zero time-out.
 bool ChildProcess::read_some(int timeout_ms) {

@@ -24,6 +24,8 @@ class ChildProcess {
     // The exit code (128 + the signal for a killed program), or -1 when the program
     // did not end in time.
     int wait_exit(double seconds);
+    // Closes our end of the program's standard output, as a reader that goes away does.
+    void close_output();
 
     std::string out;  // standard output read so far
     std::string err;  // standard error read so far

@@ -4,6 +4,7 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <cstdio>
 
 namespace {
 
@@ -23,6 +24,28 @@ bool is_form_content_type(const std::string& content_type) {
     }
     return content_type.size() == kForm.size() || content_type[kForm.size()] == ';' ||
            content_type[kForm.size()] == ' ';
+}
+
+// "Fri, 11 Dec 2026 13:24:05 GMT".
+// Written by hand: strftime would follow the process locale, which Qt sets.
+std::string http_date(std::int64_t unix_seconds) {
+    static const char* const kDays[] = {"Thu", "Fri", "Sat", "Sun", "Mon", "Tue", "Wed"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::int64_t days = unix_seconds / 86400;
+    std::int64_t rest = unix_seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{days}}};
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %02u %s %d %02d:%02d:%02d GMT",
+                  kDays[((days % 7) + 7) % 7], static_cast<unsigned>(date.day()),
+                  kMonths[static_cast<unsigned>(date.month()) - 1], static_cast<int>(date.year()),
+                  static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+                  static_cast<int>(rest % 60));
+    return text;
 }
 
 }  // namespace
@@ -114,6 +137,39 @@ std::optional<FakeRecord> FakeDnsApi::record(const std::string& record_id) const
 std::vector<FakeRecord> FakeDnsApi::records(const std::string& domain) const {
     std::lock_guard lock(mutex_);
     return service_.records_of(domain);
+}
+
+bool FakeDnsApi::change_record(const std::string& record_id,
+                               const std::function<void(FakeRecord&)>& edit) {
+    std::lock_guard lock(mutex_);
+    return service_.change_record(record_id, edit);
+}
+
+bool FakeDnsApi::remove_record(const std::string& record_id) {
+    std::lock_guard lock(mutex_);
+    return service_.remove_record(record_id);
+}
+
+void FakeDnsApi::answer_next(int http_status, const std::string& body,
+                             const std::string& content_type, const std::string& location,
+                             int times, const std::string& action, bool dated) {
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < times; ++i) {
+        Fault fault;
+        fault.action = action;
+        fault.http_status = http_status;
+        fault.raw = true;
+        fault.body = body;
+        fault.content_type = content_type;
+        fault.location = location;
+        fault.dated = dated;
+        faults_.push_back(fault);
+    }
+}
+
+void FakeDnsApi::set_date_header(bool on) {
+    std::lock_guard lock(mutex_);
+    date_header_ = on;
 }
 
 void FakeDnsApi::set_clock(std::function<std::int64_t()> unix_seconds) {
@@ -225,12 +281,22 @@ void FakeDnsApi::serve(const httplib::Request& req, httplib::Response& res) {
 
     FakeAnswer answer;
     std::function<void(const FakeRequest&, const FakeAnswer&)> observer;
+    std::string content_type = "application/json;charset=utf-8";
+    std::string location;
+    bool dated = true;
+    std::int64_t now = 0;
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
         std::optional<Fault> fault = take_fault(request.param("Action"));
+        dated = date_header_ && (!fault || fault->dated);
+        now = service_.now();
         if (fault && fault->drop) {
             answer = {0, "", ""};
+        } else if (fault && fault->raw) {
+            answer = {fault->http_status, fault->body, ""};
+            content_type = fault->content_type;
+            location = fault->location;
         } else if (fault) {
             answer = service_.error(fault->http_status, fault->code, fault->message);
         } else {
@@ -245,7 +311,13 @@ void FakeDnsApi::serve(const httplib::Request& req, httplib::Response& res) {
                                  [](size_t, size_t, httplib::DataSink&) { return false; });
     } else {
         res.status = answer.http_status;
-        res.set_content(answer.body, "application/json;charset=utf-8");
+        res.set_content(answer.body, content_type);
+    }
+    if (dated) {
+        res.set_header("Date", http_date(now));
+    }
+    if (!location.empty()) {
+        res.set_header("Location", location);
     }
     if (observer) {
         observer(request, answer);

@@ -1,7 +1,8 @@
 // A fake of the cloud DNS RPC endpoint on 127.0.0.1 for end-to-end tests:
 // checks requests as the service does, serves UpdateDomainRecord,
-// DescribeDomains and DescribeDomainRecords over an in-memory account, and
-// lets a test inspect the traffic and make answers fail.
+// DescribeDomains, DescribeDomainRecords and DescribeDomainRecordInfo over an
+// in-memory account, dates every answer with its clock, and lets a test inspect the
+// traffic and make answers fail.
 #pragma once
 
 #include <atomic>
@@ -58,7 +59,10 @@ class FakeDnsApi {
     std::string add_record(const FakeRecord& record);
     std::optional<FakeRecord> record(const std::string& record_id) const;
     std::vector<FakeRecord> records(const std::string& domain) const;
-    // The clock time stamps are checked against; empty: the real UTC clock.
+    bool change_record(const std::string& record_id, const std::function<void(FakeRecord&)>& edit);
+    bool remove_record(const std::string& record_id);
+    // The clock time stamps are checked against and answers are dated with; empty: the
+    // real UTC clock.
     void set_clock(std::function<std::int64_t()> unix_seconds);
 
     // Traffic. An empty action means every request.
@@ -81,6 +85,15 @@ class FakeDnsApi {
     // The next `times` requests (of `action`, or any) get the status line and
     // headers, then the connection closes before the body: no usable answer.
     void drop_next(int times = 1, const std::string& action = "");
+    // The next `times` requests (of `action`, or any) get this answer as it stands: any
+    // status and body, a Location header when `location` is set, no Date header when
+    // `dated` is false.
+    void answer_next(int http_status, const std::string& body,
+                     const std::string& content_type = "application/json",
+                     const std::string& location = "", int times = 1,
+                     const std::string& action = "", bool dated = true);
+    // Answers carry no Date header while this is off.
+    void set_date_header(bool on);
 
   private:
     struct Fault {
@@ -89,6 +102,11 @@ class FakeDnsApi {
         int http_status = 0;
         std::string code;
         std::string message;
+        bool raw = false;  // body, content type and location as given
+        std::string body;
+        std::string content_type;
+        std::string location;
+        bool dated = true;
     };
 
     void start();
@@ -107,4 +125,5 @@ class FakeDnsApi {
     std::vector<FakeAnswer> answers_;  // one per request; a dropped one has status 0
     std::vector<Fault> faults_;
     std::function<void(const FakeRequest&, const FakeAnswer&)> observer_;
+    bool date_header_ = true;
 };

@@ -221,6 +221,9 @@ FakeAnswer FakeDnsService::handle(std::string_view method, const FormParams& par
     if (action == "DescribeDomainRecords") {
         return describe_domain_records(params);
     }
+    if (action == "DescribeDomainRecordInfo") {
+        return describe_domain_record_info(params);
+    }
     return error(404, "InvalidAction.NotFound",
                  "Specified api is not found, please check your url and method.");
 }
@@ -305,11 +308,13 @@ FakeAnswer FakeDnsService::update_domain_record(const FormParams& params) {
         return error(400, "InvalidParameter", invalid_message("Value"));
     }
     if (record->locked) {
-        return error(400, "DomainRecordLocked", "The DNS record is locked.");
+        return error(400, "Forbidden.RecordLocked", "The DNS record is locked.");
     }
+    // The record itself holding the value, or another one of the same RR, type and line.
     for (const FakeRecord& other : records_) {
         if (other.domain_name == record->domain_name && equal_ignoring_case(other.rr, rr) &&
-            equal_ignoring_case(other.type, type) && other.value == value) {
+            equal_ignoring_case(other.type, type) && other.line == record->line &&
+            other.value == value) {
             return error(400, "DomainRecordDuplicate", "The DNS record already exists.");
         }
     }
@@ -433,4 +438,52 @@ FakeAnswer FakeDnsService::describe_domain_records(const FormParams& params) {
     }
     json.end_array().end_object().member("PageNumber", number).end_object();
     return {200, json.text(), ""};
+}
+
+FakeAnswer FakeDnsService::describe_domain_record_info(const FormParams& params) {
+    const std::string* record_id = find_param(params, "RecordId");
+    if (record_id == nullptr || record_id->empty()) {
+        return error(400, "MissingParameter", missing_message("RecordId"));
+    }
+    std::optional<FakeRecord> found = find_record(*record_id);
+    if (!found) {
+        return error(400, "DomainRecordNotBelongToUser",
+                     "The DNS record does not belong to the user.");
+    }
+    const FakeRecord& record = *found;
+    const FakeDomain* domain = find_domain(record.domain_name);
+    // Here the service writes Status as Enable/Disable, the listing as ENABLE/DISABLE.
+    const std::string status = equal_ignoring_case(record.status, "DISABLE") ? "Disable" : "Enable";
+    JsonWriter json;
+    json.begin_object()
+        .member("RequestId", make_request_id())
+        .member("DomainId", domain != nullptr ? domain->domain_id : std::string())
+        .member("DomainName", record.domain_name)
+        .member("PunyCode", domain != nullptr ? domain->puny_code : record.domain_name)
+        .member("RecordId", record.record_id)
+        .member("RR", record.rr)
+        .member("Type", record.type)
+        .member("Value", record.value)
+        .member("TTL", record.ttl)
+        .member("Line", record.line)
+        .member("Status", status)
+        .member("Locked", record.locked)
+        .end_object();
+    return {200, json.text(), ""};
+}
+
+bool FakeDnsService::change_record(const std::string& record_id,
+                                   const std::function<void(FakeRecord&)>& edit) {
+    for (FakeRecord& record : records_) {
+        if (record.record_id == record_id) {
+            edit(record);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FakeDnsService::remove_record(const std::string& record_id) {
+    return std::erase_if(records_, [&](const FakeRecord& r) { return r.record_id == record_id; }) >
+           0;
 }

@@ -1,6 +1,6 @@
 // The cloud DNS service as the fake endpoint plays it: an in-memory account,
 // the request checks of the RPC API (signature, time stamp, nonce) and the
-// three actions the client sends. Not thread-safe; FakeDnsApi guards it.
+// four actions the client sends. Not thread-safe; FakeDnsApi guards it.
 #pragma once
 
 #include <cstdint>
@@ -53,10 +53,16 @@ class FakeDnsService {
     // Adds the domain too when the account lacks it. Returns the RecordId.
     std::string add_record(FakeRecord record);
     std::optional<FakeRecord> find_record(const std::string& record_id) const;
+    // Changes a record as the console would; false when there is none with that id.
+    bool change_record(const std::string& record_id, const std::function<void(FakeRecord&)>& edit);
+    bool remove_record(const std::string& record_id);
     std::vector<FakeRecord> records_of(const std::string& domain_name) const;
     std::vector<FakeDomain> domains() const { return domains_; }
     // Seconds since 1970 UTC that the service compares time stamps with; empty: the real clock.
     void set_clock(std::function<std::int64_t()> unix_seconds);
+
+    // The service's own time (the clock above), as every answer's Date header says it.
+    std::int64_t now() const;
 
     // Checks and serves one request whose parameters are already form-decoded.
     FakeAnswer handle(std::string_view method, const FormParams& params);
@@ -67,12 +73,12 @@ class FakeDnsService {
     FakeAnswer update_domain_record(const FormParams& params);
     FakeAnswer describe_domains(const FormParams& params);
     FakeAnswer describe_domain_records(const FormParams& params);
+    FakeAnswer describe_domain_record_info(const FormParams& params);
     // Reads PageNumber and PageSize; an error answer when either is out of range.
     std::optional<FakeAnswer> read_paging(const FormParams& params, int max_size, int& number,
                                           int& size);
     const FakeDomain* find_domain(const std::string& name) const;
     std::string make_request_id();
-    std::int64_t now() const;
 
     std::string access_key_id_;
     std::string access_secret_;

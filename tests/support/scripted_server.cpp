@@ -7,7 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -34,8 +37,22 @@ std::string http_answer(const std::string& body, const std::string& extra_header
            body;
 }
 
-ScriptedServer::ScriptedServer(Responder responder, bool hold_open)
-    : responder_(std::move(responder)), hold_open_(hold_open) {
+ScriptedServer::ScriptedServer(Responder responder, bool hold_open) {
+    planner_ = [responder = std::move(responder), hold_open](const std::string& request) {
+        ScriptedAnswer answer;
+        answer.bytes = responder(request);
+        answer.end = hold_open && !answer.bytes.empty() ? ScriptedAnswer::End::hold
+                                                        : ScriptedAnswer::End::close;
+        return answer;
+    };
+    start();
+}
+
+ScriptedServer::ScriptedServer(Planner planner) : planner_(std::move(planner)) {
+    start();
+}
+
+void ScriptedServer::start() {
     listener_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -108,18 +125,30 @@ void ScriptedServer::serve() {
             std::lock_guard<std::mutex> lock(mutex_);
             requests_.push_back(request);
         }
-        std::string answer = responder_(request);
+        const ScriptedAnswer answer = planner_(request);
+        const std::string& bytes = answer.bytes;
         std::size_t sent = 0;
-        while (sent < answer.size()) {
-            ssize_t count =
-                ::send(socket, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
+        while (sent < bytes.size() && !stopping_) {
+            const bool dripping = answer.drip_ms > 0 && sent >= answer.drip_after;
+            const std::size_t piece = dripping ? 1
+                                      : answer.drip_ms > 0
+                                          ? std::min(answer.drip_after, bytes.size()) - sent
+                                          : bytes.size() - sent;
+            ssize_t count = ::send(socket, bytes.data() + sent, piece, MSG_NOSIGNAL);
             if (count <= 0) {
                 break;
             }
             sent += static_cast<std::size_t>(count);
+            if (dripping) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(answer.drip_ms));
+            }
         }
-        if (hold_open_ && !answer.empty()) {
+        if (answer.end == ScriptedAnswer::End::hold) {
             open_sockets_.push_back(socket);
+        } else if (answer.end == ScriptedAnswer::End::reset) {
+            linger abort{1, 0};
+            setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            close(socket);
         } else {
             shutdown(socket, SHUT_RDWR);
             close(socket);
