@@ -68,6 +68,7 @@ MainWindow::MainWindow()
       cycle_(std::make_unique<UpdateCycle>(timer_)) {
     start_button_.on_click([this] { cycle_->start(); });
     stop_button_.on_click([this] { cycle_->stop(); });
+    stop_button_.let_through_while_busy();
     ip_line_button_.on_click([this] { on_ip_line_window(); });
     api_key_button_.on_click([this] { on_api_key_window(); });
     domain_button_.on_click([this] { on_domain_window(); });

@@ -69,7 +69,11 @@ void UpdateCycle::check() {
     }
     checking_ = true;
     clear_transfer_abort();
-    run_check();
+    {
+        // The whole check counts as one transfer: input made meanwhile is dropped.
+        TransferScope busy;
+        run_check();
+    }
     checking_ = false;
 }
 

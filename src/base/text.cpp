@@ -285,3 +285,20 @@ Text bytes_to_text(const Bytes& bytes) {
     }
     return text;
 }
+
+Text shorten_text(const Text& text, std::size_t max_bytes, const Text& mark) {
+    if (text.size() <= max_bytes) {
+        return text;
+    }
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t width =
+            is_gbk_lead_byte(static_cast<unsigned char>(text[end])) && end + 1 < text.size() ? 2
+                                                                                             : 1;
+        if (end + width > max_bytes) {
+            break;
+        }
+        end += width;
+    }
+    return text.substr(0, end) + mark;
+}

@@ -44,3 +44,7 @@ int text_to_int(const Text& text);
 Bytes text_to_bytes(const Text& text);
 // Bytes up to the first zero byte.
 Text bytes_to_text(const Bytes& bytes);
+
+// At most `max_bytes` bytes of the text, cut at a character boundary, with `mark`
+// appended when anything was cut.
+Text shorten_text(const Text& text, std::size_t max_bytes, const Text& mark);

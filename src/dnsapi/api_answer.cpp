@@ -60,7 +60,8 @@ ApiVerdict classify_reply(const ApiReply& reply) {
                           : Text();
     if (!code.empty()) {
         verdict.code = code;
-        verdict.failure = code + " " + document.get_text("Message");
+        // Some messages run long (SignatureDoesNotMatch quotes the whole string to sign).
+        verdict.failure = code + " " + shorten_text(document.get_text("Message"), 200, "…");
         // Codes the table does not know are retried: the log says what came back.
         verdict.outcome = ApiOutcome::transient;
         for (const CodeClass& entry : kCodeTable) {

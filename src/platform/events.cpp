@@ -2,9 +2,16 @@
 #include "platform/events.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+#include <algorithm>
+#include <vector>
 
 #include "platform/qt_text.h"
+#include "platform/transfer_abort.h"
 
 namespace {
 
@@ -13,7 +20,116 @@ MessageSink& message_sink() {
     return sink;
 }
 
+int g_transfers = 0;
+constexpr int kWrapWidth = 400;
+
+std::vector<QPointer<QWidget>>& let_through() {
+    static std::vector<QPointer<QWidget>> widgets;
+    return widgets;
+}
+
+bool is_user_input(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool is_let_through(QObject* target) {
+    for (QObject* o = target; o != nullptr; o = o->parent()) {
+        for (const QPointer<QWidget>& widget : let_through()) {
+            if (widget != nullptr && widget.data() == o) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool is_mouse(QEvent::Type type) {
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick;
+}
+
+// Input that arrives during a transfer is dropped, not queued: a click made while the
+// program waited must not act afterwards.
+class InputGate : public QObject {
+  public:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (g_transfers == 0) {
+            return false;
+        }
+        const QEvent::Type type = event->type();
+        if (type == QEvent::Close) {
+            auto* widget = qobject_cast<QWidget*>(target);
+            if (widget != nullptr && widget->isWindow()) {
+                request_transfer_abort();
+            }
+            return false;
+        }
+        if (!is_user_input(type)) {
+            return false;
+        }
+        if (is_mouse(type) && is_let_through(target)) {
+            if (type == QEvent::MouseButtonRelease) {
+                request_transfer_abort();
+            }
+            return false;
+        }
+        return true;
+    }
+};
+
+void install_input_gate() {
+    static QPointer<QObject> gate;
+    if (gate == nullptr && QCoreApplication::instance() != nullptr) {
+        gate = new InputGate;
+        gate->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(gate);
+    }
+}
+
+bool has_gui() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
 }  // namespace
+
+void begin_transfer() {
+    if (g_transfers++ == 0 && has_gui()) {
+        install_input_gate();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+}
+
+void end_transfer() {
+    if (g_transfers > 0 && --g_transfers == 0 && has_gui()) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool transfer_under_way() {
+    return g_transfers > 0;
+}
+
+void let_input_through_while_busy(void* widget) {
+    let_through().push_back(static_cast<QWidget*>(widget));
+}
 
 void pump_pending_input() {
     if (QCoreApplication::instance() == nullptr) {
@@ -26,7 +142,12 @@ void keep_windows_painted() {
     if (QCoreApplication::instance() == nullptr) {
         return;
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Outside a transfer (between the probes of a line test) input waits for later.
+    if (g_transfers == 0) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void message_box(const Text& text) {
@@ -37,8 +158,16 @@ void message_box(const Text& text) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, to_q("信息："), to_q(text), QMessageBox::Ok);
+    const QString caption = to_q("信息：");
+    QMessageBox box(QMessageBox::NoIcon, caption, to_q(text), QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
+    // Wide enough for the caption to show, and long texts wrapped at about 400 px.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        label->setWordWrap(true);
+        const int caption_width = box.fontMetrics().horizontalAdvance(caption) + 120;
+        const int text_width = label->fontMetrics().horizontalAdvance(label->text());
+        label->setFixedWidth(std::clamp(text_width + 8, caption_width, kWrapWidth));
+    }
     box.exec();
 }
 

@@ -468,6 +468,7 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
     }
 
     ++transfers_started;
+    TransferScope busy;
     CURLcode result = CURLE_OK;
     bool timed_out = false;
     bool aborted = false;

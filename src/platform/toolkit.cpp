@@ -13,8 +13,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -24,8 +26,10 @@
 #include <QSocketNotifier>
 #include <QTextBlock>
 #include <QTimer>
+#include <QTranslator>
 #include <QTreeWidget>
 
+#include "platform/events.h"
 #include "platform/qt_text.h"
 #include "platform/transfer_abort.h"
 
@@ -88,6 +92,24 @@ struct Application::Impl {
     std::unique_ptr<QCoreApplication> app;
 };
 
+bool load_toolkit_translation() {
+    // The program speaks Chinese whatever the system's locale: Qt's own buttons and
+    // menus too (确定, 复制, 全选).
+    static QPointer<QTranslator> translator;
+    if (translator != nullptr) {
+        return true;
+    }
+    auto* loaded = new QTranslator(QCoreApplication::instance());
+    if (!loaded->load(QStringLiteral("qtbase_zh_CN"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete loaded;
+        return false;
+    }
+    QCoreApplication::installTranslator(loaded);
+    translator = loaded;
+    return true;
+}
+
 Application::Application(int& argc, char** argv, bool headless) : impl_(std::make_unique<Impl>()) {
     // A reader of our output that goes away must not end the program: writes just fail.
     ::signal(SIGPIPE, SIG_IGN);
@@ -95,6 +117,7 @@ Application::Application(int& argc, char** argv, bool headless) : impl_(std::mak
         impl_->app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
         impl_->app = std::make_unique<QApplication>(argc, argv);
+        load_toolkit_translation();
         // The windows are laid out in pixels for a 12-pixel font, as on the system they
         // were designed for; a CJK font keeps the Latin and Chinese texts alike in width.
         QFont font(QStringLiteral("Noto Sans CJK SC"));
@@ -228,6 +251,22 @@ void on_termination_signal(std::function<void()> handler) {
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);
+}
+
+void Control::let_through_while_busy() {
+    let_input_through_while_busy(widget_);
+}
+
+void Control::post_user_click() {
+    auto* widget = widget_of<QWidget>(widget_);
+    const QPointF centre(widget->width() / 2.0, widget->height() / 2.0);
+    const QPointF global = widget->mapToGlobal(centre);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        QCoreApplication::postEvent(
+            widget, new QMouseEvent(type, centre, global, Qt::LeftButton, held, Qt::NoModifier));
+    }
 }
 
 bool Control::is_enabled() const {

@@ -30,6 +30,10 @@ class Application {
     std::unique_ptr<Impl> impl_;
 };
 
+// Loads Qt's own Chinese texts (standard buttons, context menus); a GUI Application
+// does it itself. False when the translation is not installed.
+bool load_toolkit_translation();
+
 class Window {
   public:
     // `width` and `height` are the outer size, frame and caption included.
@@ -82,6 +86,12 @@ class Control {
     bool is_enabled() const;
     void set_enabled(bool enabled);
     void geometry(int& x, int& y, int& width, int& height) const;
+    // Clicks on this control still act while a network transfer is under way, and abort
+    // it (the stop button); every other input is dropped then.
+    void let_through_while_busy();
+    // Posts a left click as the user makes one (press and release at the centre), so
+    // that it meets the same input handling; tests use it.
+    void post_user_click();
 
   protected:
     Control(Window& window, const Text& name, void* widget);

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "dnsapi/listings.h"
 #include "platform/events.h"
+#include "platform/transfer_abort.h"
 
 namespace {
 
@@ -56,9 +57,17 @@ DomainRecordWindow::DomainRecordWindow()
 }
 
 void DomainRecordWindow::on_get_domains() {
+    clear_transfer_abort();
     DnsApiClient client = api_client();
-    const Listing domains = describe_domains(client);
+    Listing domains;
+    {
+        TransferScope busy;
+        domains = describe_domains(client);
+    }
     show_domains(domains.items);
+    // The rows shown belonged to a domain that is no longer selected.
+    show_records(JsonDocument(JsonValue::array()));
+    records_domain_.clear();
     if (!domains.error.empty()) {
         message_box(domains.error);
     }
@@ -72,9 +81,15 @@ void DomainRecordWindow::on_get_records() {
             "名。");
         return;
     }
+    clear_transfer_abort();
     DnsApiClient client = api_client();
-    const Listing records = describe_domain_records(client, domain);
+    Listing records;
+    {
+        TransferScope busy;
+        records = describe_domain_records(client, domain);
+    }
     show_records(records.items);
+    records_domain_ = domain;
     if (!records.error.empty()) {
         message_box(records.error);
     }
@@ -91,10 +106,12 @@ void DomainRecordWindow::show_domains(const JsonDocument& domains) {
 
 void DomainRecordWindow::show_records(const JsonDocument& records) {
     record_list_.clear_rows();
+    locked_rows_.clear();
     const int count = records.count("");
     for (int i = 0; i < count; ++i) {
         const int row = record_list_.add_row();
         const JsonDocument record = records.get_item_object(i, "");
+        locked_rows_.push_back(record.get_json("Locked") == "true");
         for (int column = 0; column < static_cast<int>(kRecordColumns.size()); ++column) {
             const char* member = kRecordColumns[static_cast<std::size_t>(column)].member;
             record_list_.set_cell(row, column, strip_quotes(record.get_json(member)));
@@ -118,8 +135,20 @@ void DomainRecordWindow::on_confirm() {
         return;
     }
 
+    // Every later update of a locked record would fail.
+    if (static_cast<std::size_t>(row) < locked_rows_.size() &&
+        locked_rows_[static_cast<std::size_t>(row)]) {
+        message_box("该记录已被锁定，请先在官网解锁后再选择");
+        return;
+    }
+    if (domain_list_.selected_text().empty()) {
+        message_box("请先选择域名");
+        return;
+    }
+
     Settings& s = settings();
-    s.domain_name = domain_list_.selected_text();
+    // The rows belong to the domain they were listed for, whatever is selected now.
+    s.domain_name = records_domain_.empty() ? domain_list_.selected_text() : records_domain_;
     s.host_record = record_list_.cell(row, kHostColumn);
     s.resolved_ip = record_list_.cell(row, kValueColumn);
     s.record_id = record_list_.cell(row, kRecordIdColumn);

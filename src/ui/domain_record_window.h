@@ -2,6 +2,8 @@
 // domain's records, and stores the enabled A record the update cycle keeps.
 #pragma once
 
+#include <vector>
+
 #include "platform/toolkit.h"
 
 class JsonDocument;
@@ -35,4 +37,6 @@ class DomainRecordWindow {
     ListBox domain_list_;
     ListView record_list_;
     Label notice_;
+    std::vector<bool> locked_rows_;  // Locked of each row shown
+    Text records_domain_;            // the domain the rows shown belong to
 };

@@ -7,6 +7,7 @@
 #include "app/ip_probe.h"
 #include "app/settings.h"
 #include "platform/events.h"
+#include "platform/transfer_abort.h"
 
 namespace {
 
@@ -55,9 +56,12 @@ IpLineWindow::IpLineWindow()
 }
 
 void IpLineWindow::on_save() {
-    const Text line = std::to_string(settings().current_line);
+    Settings& s = settings();
+    const Text line = std::to_string(s.current_line);
     write_setting(settings_keys::kLineSection, settings_keys::kLineKey, line);
     for (int n = 1; n <= kLines; ++n) {
+        // What was saved is what the next check probes.
+        s.line_urls[static_cast<std::size_t>(n)] = line_box(n).text();
         write_setting(settings_keys::kUrlSection, settings_keys::url_key(n), line_box(n).text());
     }
     log_line("********** 已选择新的IP线路 **********");
@@ -67,11 +71,22 @@ void IpLineWindow::on_save() {
 
 void IpLineWindow::on_test() {
     test_box_.set_text("");
-    for (int n = 1; n <= kLines; ++n) {
-        Text result = probe_ip_line(line_box(n).text());
-        test_box_.append("线路" + std::to_string(n) + "测试：" + result + "\r\n");
-        // Each result shows while the next line is still being probed.
-        keep_windows_painted();
+    clear_transfer_abort();
+    {
+        // Input made during the test is dropped; the close box aborts it.
+        TransferScope busy;
+        for (int n = 1; n <= kLines; ++n) {
+            Text result = probe_ip_line(line_box(n).text());
+            if (transfer_abort_requested()) {
+                result = "已取消";
+            }
+            test_box_.append("线路" + std::to_string(n) + "测试：" + result + "\r\n");
+            // Each result shows while the next line is still being probed.
+            keep_windows_painted();
+        }
+    }
+    if (transfer_abort_requested()) {
+        return;
     }
     message_box("测试完毕。");
 }

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <string>
 
+#include "platform/toolkit.h"
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -18,5 +20,6 @@ int main(int argc, char** argv) {
         qputenv("XDG_RUNTIME_DIR", runtime.c_str());
     }
     QApplication app(argc, argv);
+    load_toolkit_translation();
     return RUN_ALL_TESTS();
 }

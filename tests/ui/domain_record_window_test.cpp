@@ -161,15 +161,31 @@ TEST_F(DomainRecordWindowTest, RecordsNeedASelectedDomain) {
 
 TEST_F(DomainRecordWindowTest, ConfirmRefusalsChangeNothing) {
     add_example_records();
+    FakeRecord locked;
+    locked.domain_name = "example.com";
+    locked.rr = "locked";
+    locked.value = "7.7.7.7";
+    locked.locked = true;
+    fake_.add_record(locked);
     DomainRecordWindow w;
     list_records(w, "example.com");
     const Text not_a = "只能选择A记录，即解析到IP地址";
     const Text disabled = "当前记录不生效，请选择已生效的记录，或执行前往官网更改状态";
-    const std::pair<Text, Text> cases[] = {
-        {"", "请选择一行记录"}, {"mail", not_a},   {"alias", not_a},   {"v6", not_a},
-        {"low", not_a},         {"off", disabled}, {"off2", disabled}, {"off3", disabled}};
+    const std::pair<Text, Text> cases[] = {{"", "请选择一行记录"},
+                                           {"mail", not_a},
+                                           {"alias", not_a},
+                                           {"v6", not_a},
+                                           {"low", not_a},
+                                           {"off", disabled},
+                                           {"off2", disabled},
+                                           {"off3", disabled},
+                                           {"locked", "该记录已被锁定，请先在官网解锁后再选择"},
+                                           {"www (no domain)", "请先选择域名"}};
     for (const auto& [host, expected] : cases) {
-        if (host.empty()) {
+        if (host == "www (no domain)") {
+            w.domain_list().select(-1);
+            select_record(w, "www");
+        } else if (host.empty()) {
             w.record_list().select_row(-1);
         } else {
             select_record(w, host);
@@ -223,17 +239,22 @@ TEST_F(DomainRecordWindowTest, ConfirmStoresTheChoice) {
     }
 }
 
-TEST_F(DomainRecordWindowTest, TheDomainIsTakenAtConfirmation) {
+TEST_F(DomainRecordWindowTest, TheRowsKeepTheDomainTheyWereListedFor) {
     add_example_records();
     DomainRecordWindow w;
     list_records(w, "example.com");
-    select_domain(w, "other.com");
+    select_domain(w, "other.com");  // selected, but its records were never listed
     select_record(w, "www");
     w.confirm_button().click();
-    EXPECT_EQ(messages_, std::vector<Text>{"当前已选择：www.other.com"});
-    EXPECT_EQ(settings().domain_name, "other.com");
+    EXPECT_EQ(messages_, std::vector<Text>{"当前已选择：www.example.com"});
+    EXPECT_EQ(settings().domain_name, "example.com");
     EXPECT_EQ(settings().record_id, "101");
-    EXPECT_EQ(read_setting(settings_keys::kAliyunSection, settings_keys::kDomainName), "other.com");
+    EXPECT_EQ(read_setting(settings_keys::kAliyunSection, settings_keys::kDomainName),
+              "example.com");
+
+    // Listing the domains again clears both the selection and the rows of the old one.
+    w.get_domains_button().click();
+    EXPECT_EQ(w.record_list().row_count(), 0);
 }
 
 TEST_F(DomainRecordWindowTest, FailedListingsAreShownAndEmptyTheList) {

@@ -92,8 +92,9 @@ TEST_F(IpLineWindowTest, SaveWritesTheLineAndTheSixUrlsAsTheyStand) {
     EXPECT_EQ(logged_,
               (std::vector<Text>{"********** 已选择新的IP线路 **********", "当前IP线路：线路5"}));
     EXPECT_EQ(messages_, std::vector<Text>{"保存成功，当前为线路5"});
-    // The running program keeps probing the URLs it read at start-up.
-    EXPECT_EQ(settings().line_urls[1], "http://old");
+    // What was saved is what the program now probes.
+    EXPECT_EQ(settings().line_urls[1], "");
+    EXPECT_EQ(settings().line_urls[5], "不是网址");
     EXPECT_EQ(settings().current_line, 5);
 }
 
