@@ -27,42 +27,82 @@ bool is_surrogate_pair(const char* p) {
     return high >= 0xD800 && high <= 0xDBFF && low >= 0xDC00 && low <= 0xDFFF;
 }
 
-// Converts with iconv; a byte the source cannot be read at is replaced by
-// `replacement` (already in the target encoding) and skipped.
+// One converter per direction and thread, opened at first use and reused: opening one
+// costs far more than most conversions.
+class ConverterCache {
+  public:
+    ~ConverterCache() {
+        for (const Entry& entry : entries_) {
+            iconv_close(entry.cd);
+        }
+    }
+    iconv_t get(const char* from, const char* to) {
+        for (const Entry& entry : entries_) {
+            if (entry.from == from && entry.to == to) {
+                iconv(entry.cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+                return entry.cd;
+            }
+        }
+        iconv_t cd = iconv_open(to, from);
+        if (cd != reinterpret_cast<iconv_t>(-1)) {
+            entries_.push_back({from, to, cd});
+        }
+        return cd;
+    }
+
+  private:
+    struct Entry {
+        const char* from;
+        const char* to;
+        iconv_t cd;
+    };
+    std::vector<Entry> entries_;
+};
+
+// Converts with iconv straight into the result; a byte the source cannot be read at is
+// replaced by `replacement` (already in the target encoding) and skipped.
 std::string convert(const char* from, const char* to, const std::string& input, std::size_t unit,
                     const std::string& replacement) {
-    iconv_t cd = iconv_open(to, from);
+    thread_local ConverterCache cache;
+    iconv_t cd = cache.get(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return std::string();
     }
-    std::string output;
-    std::vector<char> buffer(4096);
+    // UTF-16 takes at most two bytes per input byte here; other targets grow on demand.
+    std::string output(input.size() * 2 + 16, '\0');
+    std::size_t written = 0;
     char* in = const_cast<char*>(input.data());
     std::size_t in_left = input.size();
+    auto run = [&](char** source, std::size_t* source_left) {
+        char* out = output.data() + written;
+        std::size_t out_left = output.size() - written;
+        std::size_t rc = iconv(cd, source, source_left, &out, &out_left);
+        written = output.size() - out_left;
+        return rc;
+    };
     while (in_left > 0) {
-        char* out = buffer.data();
-        std::size_t out_left = buffer.size();
-        std::size_t rc = iconv(cd, &in, &in_left, &out, &out_left);
-        output.append(buffer.data(), buffer.size() - out_left);
-        if (rc == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG) {
-                continue;
-            }
-            // EILSEQ or EINVAL (truncated sequence at the end): skip one character.
-            output += replacement;
-            std::size_t skip = in_left < unit ? in_left : unit;
-            if (unit == 2 && in_left >= 4 && is_surrogate_pair(in)) {
-                skip = 4;
-            }
-            in += skip;
-            in_left -= skip;
+        if (run(&in, &in_left) != static_cast<std::size_t>(-1)) {
+            continue;
         }
+        if (errno == E2BIG) {
+            output.resize(output.size() * 2);
+            continue;
+        }
+        // EILSEQ or EINVAL (truncated sequence at the end): skip one character.
+        output.replace(written, replacement.size(), replacement);
+        written += replacement.size();
+        if (output.size() < written + 16) {
+            output.resize(output.size() * 2 + 16);
+        }
+        std::size_t skip = in_left < unit ? in_left : unit;
+        if (unit == 2 && in_left >= 4 && is_surrogate_pair(in)) {
+            skip = 4;
+        }
+        in += skip;
+        in_left -= skip;
     }
-    char* out = buffer.data();
-    std::size_t out_left = buffer.size();
-    iconv(cd, nullptr, nullptr, &out, &out_left);
-    output.append(buffer.data(), buffer.size() - out_left);
-    iconv_close(cd);
+    run(nullptr, nullptr);
+    output.resize(written);
     return output;
 }
 
