@@ -82,7 +82,9 @@ class InputGate : public QObject {
             }
             return false;
         }
-        if (!is_user_input(type)) {
+        // The window system's input reaches a window first, which hands it to the widget
+        // under the mouse or in focus; that second delivery is the one judged here.
+        if (!is_user_input(type) || qobject_cast<QWidget*>(target) == nullptr) {
             return false;
         }
         if (is_mouse(type) && is_let_through(target)) {
@@ -94,6 +96,23 @@ class InputGate : public QObject {
         return true;
     }
 };
+
+// Word wrapping breaks only at blanks and between CJK characters: a long run such as a
+// quoted string to sign gets zero-width break opportunities every 32 characters.
+QString breakable(const QString& text) {
+    constexpr int kRun = 32;
+    QString result;
+    int run = 0;
+    for (QChar c : text) {
+        result.append(c);
+        run = c.isSpace() || c.unicode() >= 0x2E80 ? 0 : run + 1;
+        if (run == kRun) {
+            result.append(QChar(0x200B));
+            run = 0;
+        }
+    }
+    return result;
+}
 
 void install_input_gate() {
     static QPointer<QObject> gate;
@@ -159,7 +178,7 @@ void message_box(const Text& text) {
         return;
     }
     const QString caption = to_q("信息：");
-    QMessageBox box(QMessageBox::NoIcon, caption, to_q(text), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, caption, breakable(to_q(text)), QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     // Wide enough for the caption to show, and long texts wrapped at about 400 px.
     if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
