@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/header_block.h"
 #include "http/set_cookie_walk.h"
 #include "platform/codepage.h"
 #include "platform/cookie_store.h"
@@ -17,11 +18,10 @@ constexpr int kBufferStep = 10240;
 constexpr int kLargeStep = 1048576;
 constexpr int kMaxRedirectHops = 20;
 
-// Leading blanks skipped, digits up to the first other byte; no digits give 0.
+// Digits up to the first other byte; no digits give 0.
 int read_decimal(const Text& text) {
-    std::size_t i = text.find_first_not_of(' ');
     long long value = 0;
-    for (; i != Text::npos && i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    for (std::size_t i = 0; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = std::min<long long>(value * 10 + (text[i] - '0'), INT_MAX);
     }
     return static_cast<int>(value);
@@ -243,16 +243,8 @@ bool WinHttpClient::read_response_headers(bool keep_cookies) {
         return false;
     }
     raw_headers_ = request_->raw_headers();
-    int at = find_text(raw_headers_, "Content-Length:", 1, true);
-    if (at < 0) {
-        content_length_ = -1;
-    } else {
-        int value_start = at + 15;
-        int line_end = find_text(raw_headers_, "\r\n", value_start);
-        Text value = line_end < 0 ? mid_text(raw_headers_, value_start)
-                                  : mid_text(raw_headers_, value_start, line_end - value_start);
-        content_length_ = read_decimal(value);
-    }
+    std::optional<Text> length = header_value(raw_headers_, "Content-Length");
+    content_length_ = length ? read_decimal(*length) : -1;
     if (cookie_mode_ == 1) {
         merge_response_cookies(keep_cookies);
     } else if (cookie_mode_ == 2) {

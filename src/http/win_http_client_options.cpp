@@ -2,6 +2,7 @@
 // cookies, proxy, credentials, raw options and the handles.
 #include <utility>
 
+#include "base/header_block.h"
 #include "http/http_text.h"
 #include "http/set_cookie_walk.h"
 #include "http/win_http_client.h"
@@ -241,29 +242,13 @@ Text WinHttpClient::response_headers() const {
 }
 
 Text WinHttpClient::response_header(const Text& name) const {
-    if (raw_headers_.empty()) {
-        return Text();
-    }
-    Text marker = "\r\n" + name + ":";
-    int at = find_text(raw_headers_, marker, 1, true);
-    if (at < 0) {
-        return Text();
-    }
-    int value_start = at + static_cast<int>(marker.size());
-    int line_end = find_text(raw_headers_, "\r\n", value_start);
-    if (line_end < 0) {
-        return Text();
-    }
-    return trim_leading_blanks(mid_text(raw_headers_, value_start, line_end - value_start));
+    return header_value(raw_headers_, name).value_or(Text());
 }
 
 Text WinHttpClient::response_cookies() const {
-    if (raw_headers_.empty()) {
-        return Text();
-    }
     Text collected;
     for (const Text& pair : set_cookie_pairs(raw_headers_)) {
-        if (find_text(pair, "=") > 0 && !is_deleted_cookie_marker(pair)) {
+        if (pair.find('=') != Text::npos && !is_deleted_cookie_marker(pair)) {
             collected += pair + " ";
         }
     }
@@ -271,22 +256,11 @@ Text WinHttpClient::response_cookies() const {
 }
 
 Text WinHttpClient::response_cookie(const Text& name) const {
-    if (raw_headers_.empty()) {
-        return Text();
-    }
-    // The form with a blank after the colon is the usual one; a browser reads both.
-    for (const Text& marker : {"Set-Cookie: " + name + "=", "Set-Cookie:" + name + "="}) {
-        int at = find_text(raw_headers_, marker, 1, true);
-        if (at < 0) {
-            continue;
+    for (const Text& pair : set_cookie_pairs(raw_headers_)) {
+        std::size_t equals = pair.find('=');
+        if (equals != Text::npos && equal_ignoring_case(pair.substr(0, equals), name)) {
+            return pair.substr(equals + 1, pair.size() - equals - 2);
         }
-        int value_start = at + static_cast<int>(marker.size());
-        int end = find_text(raw_headers_, ";", value_start);
-        int line_end = find_text(raw_headers_, "\r\n", value_start);
-        if (end < 0 || (line_end > 0 && line_end < end)) {
-            end = line_end < 0 ? static_cast<int>(raw_headers_.size()) + 1 : line_end;
-        }
-        return mid_text(raw_headers_, value_start, end - value_start);
     }
     return Text();
 }

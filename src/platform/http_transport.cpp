@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 
+#include "base/header_block.h"
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/http_url.h"
@@ -529,12 +530,8 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
     raw_headers_ = hop.headers;
     status_code_ = static_cast<int>(code);
     if (automatic_cookies_) {
-        for (const Text& line : split_text(raw_headers_, "\r\n")) {
-            std::size_t colon = line.find(':');
-            if (colon != Text::npos &&
-                equal_ignoring_case(trim_blanks(line.substr(0, colon)), "Set-Cookie")) {
-                session.cookie_store().set_from_header(url, trim_blanks(line.substr(colon + 1)));
-            }
+        for (const Text& value : header_values(raw_headers_, "Set-Cookie")) {
+            session.cookie_store().set_from_header(url, value);
         }
     }
     return HttpError::none;

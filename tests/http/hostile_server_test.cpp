@@ -42,6 +42,10 @@ TEST(HostileServer, MalformedAnswersAreReadLikeABrowserOrRefused) {
          true, "ok", "a=1; b=2; c=3"},
         {"set-cookie without a value",
          "HTTP/1.1 200 OK\r\nSet-Cookie:\r\nContent-Length: 0\r\n\r\n", true, "", ""},
+        {"lead byte before CR",
+         "HTTP/1.1 200 OK\r\nSet-Cookie:a=\xE4\r\nX:1\r\nSet-Cookie: b=\xE4\xB8\xAD; path=/\r\n"
+         "Content-Length: 2\r\n\r\nok",
+         true, "ok", "a=\xE4; b=\xE4\xB8\xAD"},
         {"status line without reason", "HTTP/1.1 204\r\n\r\n", true, "", ""},
         {"bare LF line ends", "HTTP/1.1 200 OK\nContent-Length: 2\n\nok", true, "ok", ""},
         {"nothing at all", "", false, "", ""},
