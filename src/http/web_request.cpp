@@ -8,6 +8,7 @@
 #include "platform/cookie_store.h"
 #include "platform/http_transport.h"
 #include "platform/http_url.h"
+#include "platform/url_reference.h"
 
 namespace {
 
@@ -56,7 +57,8 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
         method = kWebGet;
     }
     const Text verb = kVerbs[method];
-    bool https = lower_text(left_text(url, 8)) == "https://";
+    const Text sent_url = request_url(url);
+    bool https = lower_text(left_text(sent_url, 8)) == "https://";
     Text user_agent = user_agent_of(header_text);
 
     auto session = std::make_shared<HttpSession>(user_agent);
@@ -72,7 +74,7 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
     // The cracker, unlike the text helpers, reads user:password@ and bracketed IPv6 hosts.
     HttpUrlParts parts;
     const Text full_url =
-        https || lower_text(left_text(url, 7)) == "http://" ? url : "http://" + url;
+        https || lower_text(left_text(sent_url, 7)) == "http://" ? sent_url : "http://" + sent_url;
     if (!crack_http_url(full_url, parts)) {
         return Bytes();
     }
@@ -93,7 +95,7 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
             append_line(header_text, "Accept: */*");
         }
         if (!contains_ignoring_case(header_text, "Referer:")) {
-            append_line(header_text, "Referer: " + url);
+            append_line(header_text, "Referer: " + sent_url);
         }
         if (!contains_ignoring_case(header_text, "Accept-Language:")) {
             append_line(header_text, "Accept-Language: zh-cn");

@@ -10,6 +10,7 @@
 #include "platform/cookie_store.h"
 #include "platform/http_transport.h"
 #include "platform/http_url.h"
+#include "platform/url_reference.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ bool WinHttpClient::open(const Text& method, const Text& url) {
     if (!session_) {
         return false;
     }
-    current_url_ = url;
+    current_url_ = request_url(url);
     if (current_url_.size() < 8 || (lower_text(left_text(current_url_, 8)) != "https://" &&
                                     lower_text(left_text(current_url_, 7)) != "http://")) {
         current_url_ = "http://" + current_url_;
@@ -321,7 +322,9 @@ void WinHttpClient::follow_redirect(bool keep_cookies, int retries) {
         return;
     }
     Text location = redirect_location(true);
-    if (location.empty()) {
+    // A browser follows no Location to another scheme either.
+    HttpUrlParts target;
+    if (location.empty() || !crack_http_url(location, target)) {
         redirect_count_ = 0;
         return;
     }
@@ -335,33 +338,12 @@ void WinHttpClient::follow_redirect(bool keep_cookies, int retries) {
 }
 
 Text WinHttpClient::redirect_location(bool absolute) const {
-    if (raw_headers_.empty()) {
-        return Text();
-    }
-    int at = find_text(raw_headers_, "Location:", 1, true);
-    if (at < 0) {
-        return Text();
-    }
-    int line_end = find_text(raw_headers_, "\r\n", at + 9);
-    if (line_end < 0) {
-        return Text();
-    }
-    Text value = trim_text(mid_text(raw_headers_, at + 9, line_end - at - 9));
+    Text value = header_value(raw_headers_, "Location").value_or(Text());
     if (value.empty() || !absolute) {
         return value;
     }
-    if (value[0] == '/') {
-        return http_url_origin(url_scheme_, host_name_, host_port_) + value;
-    }
-    Text lower = lower_text(value);
-    if (lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0) {
-        return value;
-    }
-    int slash = rfind_text(current_url_, "/");
-    if (slash < 0) {
-        return current_url_ + "/" + value;
-    }
-    return left_text(current_url_, slash) + value;
+    // Bytes a browser would not send as they are (raw UTF-8, blanks) go out escaped.
+    return resolve_reference(current_url_, escape_url_bytes(value));
 }
 
 Bytes WinHttpClient::response_body() {

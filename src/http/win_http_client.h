@@ -51,6 +51,8 @@ class WinHttpClient {
     // 0: the session's own cookies; 1: the object's jar; 2: the process cookie store.
     void set_cookie_mode(int mode = 1);
     void restart(const std::optional<Text>& user_agent = std::nullopt);
+    // Blanks at either end of the URL are dropped; other blanks and non-ASCII characters
+    // are sent percent-encoded (current_url() is the URL so sent).
     bool open(const Text& method, const Text& url);
     bool open(const Text& url) { return open("GET", url); }
     bool send(const std::optional<Text>& body = std::nullopt,
@@ -69,6 +71,7 @@ class WinHttpClient {
     Text response_header(const Text& name) const;
     Text response_cookies() const;
     Text response_cookie(const Text& name) const;
+    // With `absolute`, resolved against current_url() as RFC 3986 says, raw bytes escaped.
     Text redirect_location(bool absolute = false) const;
     bool set_timeouts(int resolve_ms = 10000, int connect_ms = 15000, int send_ms = 120000,
                       int receive_ms = 300000);

@@ -16,6 +16,7 @@
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/http_url.h"
+#include "platform/url_reference.h"
 
 namespace {
 
@@ -327,12 +328,12 @@ bool HttpRequest::send(const Bytes& body) {
             !is_redirect_status(status_code_)) {
             break;
         }
-        char* location = nullptr;
-        curl_easy_getinfo(static_cast<CURL*>(connection_->easy_), CURLINFO_REDIRECT_URL, &location);
-        if (location == nullptr || !is_http_url(location)) {
+        // Resolved here rather than by libcurl, which escapes raw bytes in lower-case hex.
+        Text location = header_value(raw_headers_, "Location").value_or(Text());
+        Text next = resolve_reference(url, escape_url_bytes(location));
+        if (location.empty() || !is_http_url(next)) {
             break;
         }
-        Text next = location;
         // Browsers turn a redirected POST into a GET unless the status keeps the method.
         if (status_code_ != 307 && status_code_ != 308 && verb != "HEAD") {
             verb = "GET";
