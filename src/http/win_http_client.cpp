@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "base/header_block.h"
+#include "http/cookie_jar_text.h"
 #include "http/set_cookie_walk.h"
 #include "platform/codepage.h"
 #include "platform/cookie_store.h"
@@ -255,43 +256,40 @@ bool WinHttpClient::read_response_headers(bool keep_cookies) {
 }
 
 void WinHttpClient::merge_response_cookies(bool keep_cookies) {
+    CookieJarText jar(cookie_jar_);
     bool changed = false;
     for (const Text& pair : set_cookie_pairs(raw_headers_)) {
-        int equals = find_text(pair, "=");
-        if (equals < 0) {
+        std::size_t equals = pair.find('=');
+        if (equals == Text::npos) {
             continue;
         }
         bool deleted = is_deleted_cookie_marker(pair);
-        Text key = left_text(pair, equals);
-        int in_jar = find_text(cookie_jar_, "; " + key);
-        if (in_jar < 0) {
+        // The pair without its final ";" is the jar's entry.
+        const Text entry = pair.substr(0, pair.size() - 1);
+        std::size_t at = jar.find(pair.substr(0, equals));
+        if (at == CookieJarText::npos) {
             if (!deleted) {
-                cookie_jar_ += pair + " ";
+                jar.append(entry);
+                jar.keep_newest(kJarMaxCookies);
                 changed = true;
             }
             continue;
         }
-        if (keep_cookies && pair == key + ";") {
-            continue;
-        }
-        int name_start = in_jar + 2;
-        int next = find_text(cookie_jar_, "; ", name_start + static_cast<int>(key.size()));
-        if (next < 0) {
+        if ((keep_cookies && entry.size() == equals + 1) || jar.is_last(at)) {
             continue;
         }
         if (deleted) {
             if (!keep_cookies) {
-                cookie_jar_.erase(static_cast<std::size_t>(in_jar),
-                                  static_cast<std::size_t>(next - in_jar));
+                jar.remove(at);
                 changed = true;
             }
             continue;
         }
-        cookie_jar_.replace(static_cast<std::size_t>(name_start - 1),
-                            static_cast<std::size_t>(next - name_start + 1), pair);
+        jar.replace(at, entry);
         changed = true;
     }
     if (changed) {
+        cookie_jar_ = jar.text();
         cookie_jar_length_ = static_cast<int>(cookie_jar_.size());
     }
 }

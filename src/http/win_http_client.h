@@ -2,6 +2,7 @@
 // request, its own cookie jar and redirect following (the IP probe's client).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -20,6 +21,10 @@ class WinHttpClient {
     static constexpr unsigned kAddIfNew = 0x10000000;
     static constexpr unsigned kAdd = 0x20000000;
     static constexpr unsigned kReplace = 0x80000000;
+    // Browsers keep 50 cookies per host and 300 in all, dropping the oldest. The jar knows
+    // no hosts (each of its cookies goes to every host the object talks to), so it keeps
+    // the 300 that arrived last.
+    static constexpr std::size_t kJarMaxCookies = 300;
 
     WinHttpClient();
     ~WinHttpClient();

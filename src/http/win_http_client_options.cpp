@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/header_block.h"
+#include "http/cookie_jar_text.h"
 #include "http/http_text.h"
 #include "http/set_cookie_walk.h"
 #include "http/win_http_client.h"
@@ -136,28 +137,26 @@ bool WinHttpClient::merge_jar_cookies(const Text& cookies) {
     if (cookies.empty()) {
         return false;
     }
+    CookieJarText jar(cookie_jar_);
     bool changed = false;
-    for (const Text& raw_piece : split_text(cookies, ";")) {
+    for (const Text& raw_piece : split_bytes(cookies, ";")) {
         Text piece = trim_leading_blanks(raw_piece);
-        int equals = find_text(piece, "=");
-        if (equals < 0) {
+        std::size_t equals = piece.find('=');
+        if (equals == Text::npos) {
             continue;
         }
-        Text key = "; " + left_text(piece, equals);
-        int at = find_text(cookie_jar_, key);
-        if (at < 0) {
-            cookie_jar_ += piece + "; ";
+        std::size_t at = jar.find(piece.substr(0, equals));
+        if (at == CookieJarText::npos) {
+            jar.append(piece);
+            jar.keep_newest(kJarMaxCookies);
             changed = true;
-            continue;
-        }
-        int next = find_text(cookie_jar_, "; ", at + static_cast<int>(key.size()));
-        if (next > 0) {
-            std::size_t name_start = static_cast<std::size_t>(at + 1);
-            cookie_jar_.replace(name_start, static_cast<std::size_t>(next - 1) - name_start, piece);
+        } else if (!jar.is_last(at)) {
+            jar.replace(at, piece);
             changed = true;
         }
     }
     if (changed) {
+        cookie_jar_ = jar.text();
         cookie_jar_length_ = static_cast<int>(cookie_jar_.size());
     }
     return changed;
@@ -167,26 +166,19 @@ bool WinHttpClient::delete_jar_cookies(const Text& names) {
     if (names.empty()) {
         return false;
     }
+    CookieJarText jar(cookie_jar_);
     bool changed = false;
-    for (const Text& raw_piece : split_text(names, ";")) {
+    for (const Text& raw_piece : split_bytes(names, ";")) {
         Text name = trim_leading_blanks(raw_piece);
-        int equals = find_text(name, "=");
-        if (equals > 0) {
-            name = left_text(name, equals - 1);
-        }
-        Text key = "; " + name + "=";
-        int at = find_text(cookie_jar_, key);
-        if (at < 0) {
-            continue;
-        }
-        int next = find_text(cookie_jar_, "; ", at + static_cast<int>(key.size()));
-        if (next > 0) {
-            cookie_jar_.erase(static_cast<std::size_t>(at - 1),
-                              static_cast<std::size_t>(next - at));
+        name = name.substr(0, name.find('='));
+        std::size_t at = jar.find(name);
+        if (at != CookieJarText::npos && !jar.is_last(at)) {
+            jar.remove(at);
             changed = true;
         }
     }
     if (changed) {
+        cookie_jar_ = jar.text();
         cookie_jar_length_ = static_cast<int>(cookie_jar_.size());
     }
     return changed;
@@ -220,21 +212,19 @@ Text WinHttpClient::jar_cookie(const Text& name, bool with_name) const {
     if (name.empty()) {
         return Text();
     }
-    Text key = "; " + name + "=";
-    int at = find_text(cookie_jar_, key);
-    if (at < 0) {
+    CookieJarText jar(cookie_jar_);
+    std::size_t at = jar.find(name);
+    if (at == CookieJarText::npos) {
         return Text();
     }
-    int name_start = at + 2;
-    int end = find_text(cookie_jar_, ";", name_start);
-    if (end < 0) {
+    // The entry ends at the next ";", which is the separator unless the entry holds one.
+    const Text& entry = jar.entry(at);
+    std::size_t end = entry.find(';');
+    if (end == Text::npos && jar.is_last(at)) {
         return Text();
     }
-    if (with_name) {
-        return mid_text(cookie_jar_, name_start, end - name_start);
-    }
-    int value_start = at + static_cast<int>(key.size());
-    return mid_text(cookie_jar_, value_start, end - value_start);
+    Text pair = entry.substr(0, end);
+    return with_name ? pair : pair.substr(name.size() + 1);
 }
 
 Text WinHttpClient::response_headers() const {
