@@ -48,9 +48,10 @@ void visit_values(const Text& block, std::string_view name, Take take) {
     Text value;
     std::size_t at = 0;
     while (at < block.size()) {
-        std::size_t end = block.find_first_of("\r\n", at);
-        if (end == Text::npos) {
-            end = block.size();
+        // A plain loop: find_first_of calls memchr for every byte.
+        std::size_t end = at;
+        while (end < block.size() && block[end] != '\r' && block[end] != '\n') {
+            ++end;
         }
         std::string_view line(block.data() + at, end - at);
         at = end + (block.compare(end, 2, "\r\n") == 0 ? 2 : 1);

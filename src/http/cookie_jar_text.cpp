@@ -15,6 +15,8 @@ CookieJarText::CookieJarText(const Text& jar) {
     }
     pieces_.push_back(jar.substr(from));
     removed_.assign(pieces_.size(), false);
+    next_of_name_.assign(pieces_.size(), npos);
+    by_name_.reserve(pieces_.size());
     for (std::size_t at = 1; at < pieces_.size(); ++at) {
         index(at);
     }
@@ -23,8 +25,19 @@ CookieJarText::CookieJarText(const Text& jar) {
 
 void CookieJarText::index(std::size_t at) {
     std::size_t equals = pieces_[at].find('=');
-    if (equals != Text::npos) {
-        by_name_[pieces_[at].substr(0, equals)].push_back(at);
+    if (equals == Text::npos) {
+        return;
+    }
+    auto [it, added] = by_name_.try_emplace(pieces_[at].substr(0, equals), Places{at, at});
+    if (added) {
+        return;
+    }
+    Places& places = it->second;
+    if (places.first == npos) {
+        places = Places{at, at};
+    } else {
+        next_of_name_[places.last] = at;
+        places.last = at;
     }
 }
 
@@ -34,11 +47,11 @@ std::size_t CookieJarText::find(const Text& name) {
         return npos;
     }
     // Removal only ever takes a name's first cookie, so holes gather at the front.
-    std::deque<std::size_t>& places = it->second;
-    while (!places.empty() && removed_[places.front()]) {
-        places.pop_front();
+    Places& places = it->second;
+    while (places.first != npos && removed_[places.first]) {
+        places.first = next_of_name_[places.first];
     }
-    return places.empty() ? npos : places.front();
+    return places.first;
 }
 
 void CookieJarText::remove(std::size_t at) {
@@ -62,6 +75,7 @@ void CookieJarText::append(const Text& entry) {
     }
     pieces_.emplace_back();
     removed_.push_back(false);
+    next_of_name_.push_back(npos);
 }
 
 void CookieJarText::keep_newest(std::size_t limit) {

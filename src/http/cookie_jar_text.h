@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -39,7 +38,14 @@ class CookieJarText {
     // follows a "; ". Removed pieces stay as holes so that positions hold.
     std::vector<Text> pieces_;
     std::vector<bool> removed_;
-    std::unordered_map<Text, std::deque<std::size_t>> by_name_;
+    // The pieces of one name form a list in jar order: first and last by name, the next
+    // one by piece.
+    struct Places {
+        std::size_t first;
+        std::size_t last;
+    };
+    std::unordered_map<Text, Places> by_name_;
+    std::vector<std::size_t> next_of_name_;
     std::size_t cookies_ = 0;
     std::size_t oldest_ = 1;
 };

@@ -4,9 +4,9 @@
 #include "base/header_block.h"
 
 TextArray set_cookie_pairs(const Text& raw_headers) {
-    TextArray pairs;
-    for (const Text& value : header_values(raw_headers, "Set-Cookie")) {
-        pairs.push_back(trim_blanks(value.substr(0, value.find(';'))) + ";");
+    TextArray pairs = header_values(raw_headers, "Set-Cookie");
+    for (Text& value : pairs) {
+        value = trim_blanks(value.substr(0, value.find(';'))) + ";";
     }
     return pairs;
 }
