@@ -140,6 +140,26 @@ TextArray split_text(const Text& text, const Text& separator) {
     return pieces;
 }
 
+TextArray split_bytes(const Text& text, const Text& separator) {
+    TextArray pieces;
+    if (text.empty()) {
+        return pieces;
+    }
+    if (separator.empty()) {
+        pieces.push_back(text);
+        return pieces;
+    }
+    std::size_t from = 0;
+    for (std::size_t at = text.find(separator); at != Text::npos; at = text.find(separator, from)) {
+        pieces.push_back(text.substr(from, at - from));
+        from = at + separator.size();
+    }
+    if (from < text.size()) {
+        pieces.push_back(text.substr(from));
+    }
+    return pieces;
+}
+
 Text join_texts(const TextArray& pieces, const Text& separator) {
     Text joined;
     for (std::size_t i = 0; i < pieces.size(); ++i) {

@@ -26,6 +26,10 @@ Text mid_text(const Text& text, int start, int count = -1);
 
 // Pieces between separators, empty ones kept, an empty last piece dropped.
 TextArray split_text(const Text& text, const Text& separator);
+// The same pieces with the separator matched byte by byte, for texts that may hold bytes
+// of another encoding (a header value as it arrived): a byte 0x81-0xFE before the
+// separator cannot hide it there.
+TextArray split_bytes(const Text& text, const Text& separator);
 Text join_texts(const TextArray& pieces, const Text& separator);
 
 // Strips ASCII spaces and ideographic spaces (A1 A1) at both ends; tabs and line ends stay.

@@ -1,6 +1,8 @@
 // Text helpers of the one-shot web request.
 #include "http/http_text.h"
 
+#include <unordered_set>
+
 Text capitalize_first(const Text& text) {
     if (text.empty()) {
         return text;
@@ -109,11 +111,7 @@ Text url_path(const Text& url) {
 }
 
 Text cookie_name(const Text& pair) {
-    int equals = find_text(pair, "=");
-    if (equals < 0) {
-        return trim_text(pair);
-    }
-    return trim_text(left_text(pair, equals - 1));
+    return trim_text(pair.substr(0, pair.find('=')));
 }
 
 bool has_cookie_name(const TextArray& pairs, const Text& name) {
@@ -127,8 +125,9 @@ bool has_cookie_name(const TextArray& pairs, const Text& name) {
 
 Text remove_duplicate_items(const Text& text, const Text& separator) {
     TextArray kept;
+    std::unordered_set<Text> seen;
     for (const Text& item : split_text(text, separator)) {
-        if (find_item(kept, item) < 0) {
+        if (seen.insert(item).second) {
             kept.push_back(item);
         }
     }
@@ -159,21 +158,25 @@ Text cookie_list_form(const Text& cookies) {
 Text merge_cookie_text(Text& sent, Text& received) {
     sent = cookie_list_form(sent);
     received = cookie_list_form(received);
-    TextArray sent_pairs = split_text(sent, "; ");
-    TextArray received_pairs = split_text(received, "; ");
-    for (const Text& pair : sent_pairs) {
-        if (!has_cookie_name(received_pairs, cookie_name(pair))) {
+    // Bytes-wise: a received value keeps the bytes the server sent.
+    TextArray received_pairs = split_bytes(received, "; ");
+    std::unordered_set<Text> names;
+    for (const Text& pair : received_pairs) {
+        names.insert(cookie_name(pair));
+    }
+    for (const Text& pair : split_bytes(sent, "; ")) {
+        if (names.insert(cookie_name(pair)).second) {
             received_pairs.push_back(pair);
         }
     }
-    Text merged;
+    TextArray kept;
+    std::unordered_set<Text> seen;
     for (const Text& pair : received_pairs) {
-        if (right_text(pair, 8) != "=deleted") {
-            merged += pair + "; ";
+        if (right_text(pair, 8) != "=deleted" && seen.insert(pair).second) {
+            kept.push_back(pair);
         }
     }
-    merged = left_text(merged, static_cast<int>(merged.size()) - 2);
-    merged = remove_duplicate_items(merged, "; ");
+    Text merged = join_texts(kept, "; ");
     sent = merged;
     return merged;
 }

@@ -3,10 +3,12 @@
 
 #include <memory>
 
+#include "base/header_block.h"
 #include "http/http_text.h"
 #include "platform/cookie_store.h"
 #include "platform/http_transport.h"
 #include "platform/http_url.h"
+#include "platform/url_reference.h"
 
 namespace {
 
@@ -23,26 +25,9 @@ bool contains_ignoring_case(const Text& text, const Text& search) {
     return find_text(text, search, 1, true) > 0;
 }
 
-Text remove_all_ignoring_case(Text text, const Text& search) {
-    for (int at = find_text(text, search, 1, true); at > 0;
-         at = find_text(text, search, at, true)) {
-        text.erase(static_cast<std::size_t>(at - 1), search.size());
-        if (text.empty() || static_cast<std::size_t>(at) > text.size()) {
-            break;
-        }
-    }
-    return text;
-}
-
 Text user_agent_of(const Text& header_text) {
-    if (!contains_ignoring_case(header_text, "User-Agent:")) {
-        return kDefaultUserAgent;
-    }
-    Text agent = trim_text(text_between(header_text + "\r\n", "User-Agent:", "\r\n"));
-    if (agent.empty()) {
-        agent = text_after_colon(header_text);
-    }
-    return agent;
+    Text agent = header_value(header_text, "User-Agent").value_or(Text());
+    return agent.empty() ? kDefaultUserAgent : agent;
 }
 
 void append_line(Text& header_text, const Text& line) {
@@ -50,17 +35,14 @@ void append_line(Text& header_text, const Text& line) {
 }
 
 Text cookies_set_by(const Text& response_headers) {
-    Text cookies;
-    for (const Text& line : split_text(response_headers, "\r\n")) {
-        if (text_before(line, ": ") != "Set-Cookie") {
-            continue;
+    TextArray pairs;
+    for (const Text& value : header_values(response_headers, "Set-Cookie")) {
+        Text pair = trim_blanks(value.substr(0, value.find(';')));
+        if (!pair.empty()) {
+            pairs.push_back(pair);
         }
-        Text pair = find_text(line, ";") < 0
-                        ? trim_text(remove_all_ignoring_case(line, "Set-Cookie:"))
-                        : trim_text(text_between(line, "Set-Cookie:", ";"));
-        cookies += pair + "; ";
     }
-    return left_text(cookies, static_cast<int>(cookies.size()) - 2);
+    return join_texts(pairs, "; ");
 }
 
 }  // namespace
@@ -75,7 +57,8 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
         method = kWebGet;
     }
     const Text verb = kVerbs[method];
-    bool https = lower_text(left_text(url, 8)) == "https://";
+    const Text sent_url = request_url(url);
+    bool https = lower_text(left_text(sent_url, 8)) == "https://";
     Text user_agent = user_agent_of(header_text);
 
     auto session = std::make_shared<HttpSession>(user_agent);
@@ -91,7 +74,7 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
     // The cracker, unlike the text helpers, reads user:password@ and bracketed IPv6 hosts.
     HttpUrlParts parts;
     const Text full_url =
-        https || lower_text(left_text(url, 7)) == "http://" ? url : "http://" + url;
+        https || lower_text(left_text(sent_url, 7)) == "http://" ? sent_url : "http://" + sent_url;
     if (!crack_http_url(full_url, parts)) {
         return Bytes();
     }
@@ -112,7 +95,7 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
             append_line(header_text, "Accept: */*");
         }
         if (!contains_ignoring_case(header_text, "Referer:")) {
-            append_line(header_text, "Referer: " + url);
+            append_line(header_text, "Referer: " + sent_url);
         }
         if (!contains_ignoring_case(header_text, "Accept-Language:")) {
             append_line(header_text, "Accept-Language: zh-cn");

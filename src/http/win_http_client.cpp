@@ -5,11 +5,14 @@
 #include <chrono>
 #include <climits>
 
+#include "base/header_block.h"
+#include "http/cookie_jar_text.h"
 #include "http/set_cookie_walk.h"
 #include "platform/codepage.h"
 #include "platform/cookie_store.h"
 #include "platform/http_transport.h"
 #include "platform/http_url.h"
+#include "platform/url_reference.h"
 
 namespace {
 
@@ -18,11 +21,10 @@ constexpr int kBufferStep = 10240;
 constexpr int kLargeStep = 1048576;
 constexpr int kMaxRedirectHops = 20;
 
-// Leading blanks skipped, digits up to the first other byte; no digits give 0.
+// Digits up to the first other byte; no digits give 0.
 int read_decimal(const Text& text) {
-    std::size_t i = text.find_first_not_of(' ');
     long long value = 0;
-    for (; i != Text::npos && i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    for (std::size_t i = 0; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = std::min<long long>(value * 10 + (text[i] - '0'), INT_MAX);
     }
     return static_cast<int>(value);
@@ -139,7 +141,7 @@ bool WinHttpClient::open(const Text& method, const Text& url) {
     if (!session_) {
         return false;
     }
-    current_url_ = url;
+    current_url_ = request_url(url);
     if (current_url_.size() < 8 || (lower_text(left_text(current_url_, 8)) != "https://" &&
                                     lower_text(left_text(current_url_, 7)) != "http://")) {
         current_url_ = "http://" + current_url_;
@@ -262,16 +264,8 @@ bool WinHttpClient::read_response_headers(bool keep_cookies) {
         return false;
     }
     raw_headers_ = request_->raw_headers();
-    int at = find_text(raw_headers_, "Content-Length:", 1, true);
-    if (at < 0) {
-        content_length_ = -1;
-    } else {
-        int value_start = at + 15;
-        int line_end = find_text(raw_headers_, "\r\n", value_start);
-        Text value = line_end < 0 ? mid_text(raw_headers_, value_start)
-                                  : mid_text(raw_headers_, value_start, line_end - value_start);
-        content_length_ = read_decimal(value);
-    }
+    std::optional<Text> length = header_value(raw_headers_, "Content-Length");
+    content_length_ = length ? read_decimal(*length) : -1;
     if (cookie_mode_ == 1) {
         merge_response_cookies(keep_cookies);
     } else if (cookie_mode_ == 2) {
@@ -281,43 +275,40 @@ bool WinHttpClient::read_response_headers(bool keep_cookies) {
 }
 
 void WinHttpClient::merge_response_cookies(bool keep_cookies) {
+    CookieJarText jar(cookie_jar_);
     bool changed = false;
     for (const Text& pair : set_cookie_pairs(raw_headers_)) {
-        int equals = find_text(pair, "=");
-        if (equals < 0) {
+        std::size_t equals = pair.find('=');
+        if (equals == Text::npos) {
             continue;
         }
         bool deleted = is_deleted_cookie_marker(pair);
-        Text key = left_text(pair, equals);
-        int in_jar = find_text(cookie_jar_, "; " + key);
-        if (in_jar < 0) {
+        // The pair without its final ";" is the jar's entry.
+        const Text entry = pair.substr(0, pair.size() - 1);
+        std::size_t at = jar.find(pair.substr(0, equals));
+        if (at == CookieJarText::npos) {
             if (!deleted) {
-                cookie_jar_ += pair + " ";
+                jar.append(entry);
+                jar.keep_newest(kJarMaxCookies);
                 changed = true;
             }
             continue;
         }
-        if (keep_cookies && pair == key + ";") {
-            continue;
-        }
-        int name_start = in_jar + 2;
-        int next = find_text(cookie_jar_, "; ", name_start + static_cast<int>(key.size()));
-        if (next < 0) {
+        if ((keep_cookies && entry.size() == equals + 1) || jar.is_last(at)) {
             continue;
         }
         if (deleted) {
             if (!keep_cookies) {
-                cookie_jar_.erase(static_cast<std::size_t>(in_jar),
-                                  static_cast<std::size_t>(next - in_jar));
+                jar.remove(at);
                 changed = true;
             }
             continue;
         }
-        cookie_jar_.replace(static_cast<std::size_t>(name_start - 1),
-                            static_cast<std::size_t>(next - name_start + 1), pair);
+        jar.replace(at, entry);
         changed = true;
     }
     if (changed) {
+        cookie_jar_ = jar.text();
         cookie_jar_length_ = static_cast<int>(cookie_jar_.size());
     }
 }
@@ -348,7 +339,9 @@ void WinHttpClient::follow_redirect(bool keep_cookies, int retries) {
         return;
     }
     Text location = redirect_location(true);
-    if (location.empty()) {
+    // A browser follows no Location to another scheme either.
+    HttpUrlParts target;
+    if (location.empty() || !crack_http_url(location, target)) {
         redirect_count_ = 0;
         return;
     }
@@ -362,33 +355,12 @@ void WinHttpClient::follow_redirect(bool keep_cookies, int retries) {
 }
 
 Text WinHttpClient::redirect_location(bool absolute) const {
-    if (raw_headers_.empty()) {
-        return Text();
-    }
-    int at = find_text(raw_headers_, "Location:", 1, true);
-    if (at < 0) {
-        return Text();
-    }
-    int line_end = find_text(raw_headers_, "\r\n", at + 9);
-    if (line_end < 0) {
-        return Text();
-    }
-    Text value = trim_text(mid_text(raw_headers_, at + 9, line_end - at - 9));
+    Text value = header_value(raw_headers_, "Location").value_or(Text());
     if (value.empty() || !absolute) {
         return value;
     }
-    if (value[0] == '/') {
-        return http_url_origin(url_scheme_, host_name_, host_port_) + value;
-    }
-    Text lower = lower_text(value);
-    if (lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0) {
-        return value;
-    }
-    int slash = rfind_text(current_url_, "/");
-    if (slash < 0) {
-        return current_url_ + "/" + value;
-    }
-    return left_text(current_url_, slash) + value;
+    // Bytes a browser would not send as they are (raw UTF-8, blanks) go out escaped.
+    return resolve_reference(current_url_, escape_url_bytes(value));
 }
 
 Bytes WinHttpClient::response_body() {

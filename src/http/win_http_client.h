@@ -2,6 +2,7 @@
 // request, its own cookie jar and redirect following (the IP probe's client).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -20,6 +21,10 @@ class WinHttpClient {
     static constexpr unsigned kAddIfNew = 0x10000000;
     static constexpr unsigned kAdd = 0x20000000;
     static constexpr unsigned kReplace = 0x80000000;
+    // Browsers keep 50 cookies per host and 300 in all, dropping the oldest. The jar knows
+    // no hosts (each of its cookies goes to every host the object talks to), so it keeps
+    // the 300 that arrived last.
+    static constexpr std::size_t kJarMaxCookies = 300;
 
     WinHttpClient();
     ~WinHttpClient();
@@ -51,6 +56,8 @@ class WinHttpClient {
     // 0: the session's own cookies; 1: the object's jar; 2: the process cookie store.
     void set_cookie_mode(int mode = 1);
     void restart(const std::optional<Text>& user_agent = std::nullopt);
+    // Blanks at either end of the URL are dropped; other blanks and non-ASCII characters
+    // are sent percent-encoded (current_url() is the URL so sent).
     bool open(const Text& method, const Text& url);
     bool open(const Text& url) { return open("GET", url); }
     bool send(const std::optional<Text>& body = std::nullopt,
@@ -69,6 +76,7 @@ class WinHttpClient {
     Text response_header(const Text& name) const;
     Text response_cookies() const;
     Text response_cookie(const Text& name) const;
+    // With `absolute`, resolved against current_url() as RFC 3986 says, raw bytes escaped.
     Text redirect_location(bool absolute = false) const;
     bool set_timeouts(int resolve_ms = 10000, int connect_ms = 15000, int send_ms = 120000,
                       int receive_ms = 300000);

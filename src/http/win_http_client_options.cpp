@@ -2,6 +2,8 @@
 // cookies, proxy, credentials, raw options and the handles.
 #include <utility>
 
+#include "base/header_block.h"
+#include "http/cookie_jar_text.h"
 #include "http/http_text.h"
 #include "http/set_cookie_walk.h"
 #include "http/win_http_client.h"
@@ -135,28 +137,26 @@ bool WinHttpClient::merge_jar_cookies(const Text& cookies) {
     if (cookies.empty()) {
         return false;
     }
+    CookieJarText jar(cookie_jar_);
     bool changed = false;
-    for (const Text& raw_piece : split_text(cookies, ";")) {
+    for (const Text& raw_piece : split_bytes(cookies, ";")) {
         Text piece = trim_leading_blanks(raw_piece);
-        int equals = find_text(piece, "=");
-        if (equals < 0) {
+        std::size_t equals = piece.find('=');
+        if (equals == Text::npos) {
             continue;
         }
-        Text key = "; " + left_text(piece, equals);
-        int at = find_text(cookie_jar_, key);
-        if (at < 0) {
-            cookie_jar_ += piece + "; ";
+        std::size_t at = jar.find(piece.substr(0, equals));
+        if (at == CookieJarText::npos) {
+            jar.append(piece);
+            jar.keep_newest(kJarMaxCookies);
             changed = true;
-            continue;
-        }
-        int next = find_text(cookie_jar_, "; ", at + static_cast<int>(key.size()));
-        if (next > 0) {
-            std::size_t name_start = static_cast<std::size_t>(at + 1);
-            cookie_jar_.replace(name_start, static_cast<std::size_t>(next - 1) - name_start, piece);
+        } else if (!jar.is_last(at)) {
+            jar.replace(at, piece);
             changed = true;
         }
     }
     if (changed) {
+        cookie_jar_ = jar.text();
         cookie_jar_length_ = static_cast<int>(cookie_jar_.size());
     }
     return changed;
@@ -166,26 +166,19 @@ bool WinHttpClient::delete_jar_cookies(const Text& names) {
     if (names.empty()) {
         return false;
     }
+    CookieJarText jar(cookie_jar_);
     bool changed = false;
-    for (const Text& raw_piece : split_text(names, ";")) {
+    for (const Text& raw_piece : split_bytes(names, ";")) {
         Text name = trim_leading_blanks(raw_piece);
-        int equals = find_text(name, "=");
-        if (equals > 0) {
-            name = left_text(name, equals - 1);
-        }
-        Text key = "; " + name + "=";
-        int at = find_text(cookie_jar_, key);
-        if (at < 0) {
-            continue;
-        }
-        int next = find_text(cookie_jar_, "; ", at + static_cast<int>(key.size()));
-        if (next > 0) {
-            cookie_jar_.erase(static_cast<std::size_t>(at - 1),
-                              static_cast<std::size_t>(next - at));
+        name = name.substr(0, name.find('='));
+        std::size_t at = jar.find(name);
+        if (at != CookieJarText::npos && !jar.is_last(at)) {
+            jar.remove(at);
             changed = true;
         }
     }
     if (changed) {
+        cookie_jar_ = jar.text();
         cookie_jar_length_ = static_cast<int>(cookie_jar_.size());
     }
     return changed;
@@ -219,21 +212,19 @@ Text WinHttpClient::jar_cookie(const Text& name, bool with_name) const {
     if (name.empty()) {
         return Text();
     }
-    Text key = "; " + name + "=";
-    int at = find_text(cookie_jar_, key);
-    if (at < 0) {
+    CookieJarText jar(cookie_jar_);
+    std::size_t at = jar.find(name);
+    if (at == CookieJarText::npos) {
         return Text();
     }
-    int name_start = at + 2;
-    int end = find_text(cookie_jar_, ";", name_start);
-    if (end < 0) {
+    // The entry ends at the next ";", which is the separator unless the entry holds one.
+    const Text& entry = jar.entry(at);
+    std::size_t end = entry.find(';');
+    if (end == Text::npos && jar.is_last(at)) {
         return Text();
     }
-    if (with_name) {
-        return mid_text(cookie_jar_, name_start, end - name_start);
-    }
-    int value_start = at + static_cast<int>(key.size());
-    return mid_text(cookie_jar_, value_start, end - value_start);
+    Text pair = entry.substr(0, end);
+    return with_name ? pair : pair.substr(name.size() + 1);
 }
 
 Text WinHttpClient::response_headers() const {
@@ -241,29 +232,13 @@ Text WinHttpClient::response_headers() const {
 }
 
 Text WinHttpClient::response_header(const Text& name) const {
-    if (raw_headers_.empty()) {
-        return Text();
-    }
-    Text marker = "\r\n" + name + ":";
-    int at = find_text(raw_headers_, marker, 1, true);
-    if (at < 0) {
-        return Text();
-    }
-    int value_start = at + static_cast<int>(marker.size());
-    int line_end = find_text(raw_headers_, "\r\n", value_start);
-    if (line_end < 0) {
-        return Text();
-    }
-    return trim_leading_blanks(mid_text(raw_headers_, value_start, line_end - value_start));
+    return header_value(raw_headers_, name).value_or(Text());
 }
 
 Text WinHttpClient::response_cookies() const {
-    if (raw_headers_.empty()) {
-        return Text();
-    }
     Text collected;
     for (const Text& pair : set_cookie_pairs(raw_headers_)) {
-        if (find_text(pair, "=") > 0 && !is_deleted_cookie_marker(pair)) {
+        if (pair.find('=') != Text::npos && !is_deleted_cookie_marker(pair)) {
             collected += pair + " ";
         }
     }
@@ -271,22 +246,11 @@ Text WinHttpClient::response_cookies() const {
 }
 
 Text WinHttpClient::response_cookie(const Text& name) const {
-    if (raw_headers_.empty()) {
-        return Text();
-    }
-    // The form with a blank after the colon is the usual one; a browser reads both.
-    for (const Text& marker : {"Set-Cookie: " + name + "=", "Set-Cookie:" + name + "="}) {
-        int at = find_text(raw_headers_, marker, 1, true);
-        if (at < 0) {
-            continue;
+    for (const Text& pair : set_cookie_pairs(raw_headers_)) {
+        std::size_t equals = pair.find('=');
+        if (equals != Text::npos && equal_ignoring_case(pair.substr(0, equals), name)) {
+            return pair.substr(equals + 1, pair.size() - equals - 2);
         }
-        int value_start = at + static_cast<int>(marker.size());
-        int end = find_text(raw_headers_, ";", value_start);
-        int line_end = find_text(raw_headers_, "\r\n", value_start);
-        if (end < 0 || (line_end > 0 && line_end < end)) {
-            end = line_end < 0 ? static_cast<int>(raw_headers_.size()) + 1 : line_end;
-        }
-        return mid_text(raw_headers_, value_start, end - value_start);
     }
     return Text();
 }

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <string>
 
 #include "platform/http_url.h"
 
@@ -49,7 +51,7 @@ bool CookieStore::set_from_header(const Text& url, const Text& header_value) {
     if (!crack_http_url(url, parts)) {
         return false;
     }
-    TextArray pieces = split_text(header_value, ";");
+    TextArray pieces = split_bytes(header_value, ";");
     if (pieces.empty()) {
         return false;
     }
@@ -100,29 +102,68 @@ bool CookieStore::set_from_header(const Text& url, const Text& header_value) {
             }
         }
     }
-    auto same = [&](const Cookie& other) {
-        return other.name == cookie.name && other.domain == cookie.domain &&
-               other.path == cookie.path;
-    };
-    // Expired cookies are dropped here, so a store kept for months stays small.
-    std::erase_if(cookies_, [&](const Cookie& other) {
-        return other.has_expiry && other.expires <= now && !same(other);
-    });
-    auto existing = std::find_if(cookies_.begin(), cookies_.end(), same);
+    drop_expired(now);
+    auto existing = by_key_.find(key_of(cookie));
     if (remove) {
-        if (existing != cookies_.end()) {
-            cookies_.erase(existing);
+        if (existing != by_key_.end()) {
+            erase(existing->second);
         }
         return true;
     }
-    if (existing != cookies_.end()) {
-        cookie.order = existing->order;
-        *existing = cookie;
-    } else {
-        cookie.order = next_order_++;
-        cookies_.push_back(cookie);
+    if (existing != by_key_.end()) {
+        // A cookie set again keeps its place (and age) among the others.
+        cookie.order = existing->second->order;
+        *existing->second = cookie;
+        return true;
     }
+    make_room(cookie.domain);
+    cookie.order = next_order_++;
+    cookies_.push_back(cookie);
+    by_key_.emplace(key_of(cookie), std::prev(cookies_.end()));
+    ++per_domain_[cookie.domain];
     return true;
+}
+
+Text CookieStore::key_of(const Cookie& cookie) {
+    // Lengths in front keep "a" + "bc" apart from "ab" + "c".
+    return std::to_string(cookie.name.size()) + ":" + cookie.name +
+           std::to_string(cookie.domain.size()) + ":" + cookie.domain + cookie.path;
+}
+
+void CookieStore::erase(Cookies::iterator cookie) {
+    by_key_.erase(key_of(*cookie));
+    auto count = per_domain_.find(cookie->domain);
+    if (count != per_domain_.end() && --count->second == 0) {
+        per_domain_.erase(count);
+    }
+    cookies_.erase(cookie);
+}
+
+// Expired cookies are dropped once a second at most, so a store kept for months stays
+// small and a flood of cookies does not walk the store for each one.
+void CookieStore::drop_expired(std::time_t now) {
+    if (now == swept_at_) {
+        return;
+    }
+    swept_at_ = now;
+    for (auto it = cookies_.begin(); it != cookies_.end();) {
+        auto next = std::next(it);
+        if (it->has_expiry && it->expires <= now) {
+            erase(it);
+        }
+        it = next;
+    }
+}
+
+void CookieStore::make_room(const Text& domain) {
+    auto count = per_domain_.find(domain);
+    if (count != per_domain_.end() && count->second >= kMaxPerDomain) {
+        erase(std::find_if(cookies_.begin(), cookies_.end(),
+                           [&](const Cookie& cookie) { return cookie.domain == domain; }));
+    }
+    if (cookies_.size() >= kMaxCookies) {
+        erase(cookies_.begin());
+    }
 }
 
 Text CookieStore::cookies_for(const Text& url) const {
@@ -156,6 +197,8 @@ Text CookieStore::cookies_for(const Text& url) const {
 
 void CookieStore::clear() {
     cookies_.clear();
+    by_key_.clear();
+    per_domain_.clear();
 }
 
 CookieStore& system_cookie_store() {

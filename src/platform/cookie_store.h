@@ -2,14 +2,21 @@
 // functions stand for, and the same kind of store kept by an HTTP session.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
-#include <vector>
+#include <list>
+#include <unordered_map>
 
 #include "base/text.h"
 
+// Holds at most kMaxPerDomain cookies per domain and kMaxCookies in all, dropping the
+// oldest, as browsers do; a cookie is found by name, domain and path through an index.
 class CookieStore {
   public:
+    static constexpr std::size_t kMaxPerDomain = 50;
+    static constexpr std::size_t kMaxCookies = 300;
+
     // Stores a cookie for `url`. `data` is the value, optionally followed by "; " and
     // attributes (path, domain, expires, max-age, secure). With an empty `name`, `data`
     // reads like a Set-Cookie value ("name=value; attributes"). False for a URL that is
@@ -35,8 +42,17 @@ class CookieStore {
         std::time_t expires = 0;
         std::uint64_t order = 0;
     };
-    std::vector<Cookie> cookies_;
+    using Cookies = std::list<Cookie>;
+    static Text key_of(const Cookie& cookie);
+    void erase(Cookies::iterator cookie);
+    void drop_expired(std::time_t now);
+    void make_room(const Text& domain);
+
+    Cookies cookies_;  // oldest first
+    std::unordered_map<Text, Cookies::iterator> by_key_;
+    std::unordered_map<Text, std::size_t> per_domain_;
     std::uint64_t next_order_ = 0;
+    std::time_t swept_at_ = 0;
 };
 
 // The process's own store (what the system cookie functions read and write).

@@ -12,10 +12,12 @@
 #include <mutex>
 #include <optional>
 
+#include "base/header_block.h"
 #include "platform/events.h"
 #include "platform/files.h"
 #include "platform/http_url.h"
 #include "platform/transfer_abort.h"
+#include "platform/url_reference.h"
 
 namespace {
 
@@ -327,12 +329,12 @@ bool HttpRequest::send(const Bytes& body) {
             !is_redirect_status(status_code_)) {
             break;
         }
-        char* location = nullptr;
-        curl_easy_getinfo(static_cast<CURL*>(connection_->easy_), CURLINFO_REDIRECT_URL, &location);
-        if (location == nullptr || !is_http_url(location)) {
+        // Resolved here rather than by libcurl, which escapes raw bytes in lower-case hex.
+        Text location = header_value(raw_headers_, "Location").value_or(Text());
+        Text next = resolve_reference(url, escape_url_bytes(location));
+        if (location.empty() || !is_http_url(next)) {
             break;
         }
-        Text next = location;
         // Browsers turn a redirected POST into a GET unless the status keeps the method.
         if (status_code_ != 307 && status_code_ != 308 && verb != "HEAD") {
             verb = "GET";
@@ -554,12 +556,8 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
     raw_headers_ = hop.headers;
     status_code_ = static_cast<int>(code);
     if (automatic_cookies_) {
-        for (const Text& line : split_text(raw_headers_, "\r\n")) {
-            std::size_t colon = line.find(':');
-            if (colon != Text::npos &&
-                equal_ignoring_case(trim_blanks(line.substr(0, colon)), "Set-Cookie")) {
-                session.cookie_store().set_from_header(url, trim_blanks(line.substr(colon + 1)));
-            }
+        for (const Text& value : header_values(raw_headers_, "Set-Cookie")) {
+            session.cookie_store().set_from_header(url, value);
         }
     }
     return HttpError::none;

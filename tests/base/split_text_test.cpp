@@ -1,4 +1,5 @@
-// Splitting texts: empty pieces, a trailing separator, separators inside characters.
+// Splitting texts: empty pieces, a trailing separator, separators inside characters, and
+// splitting byte by byte.
 #include <gtest/gtest.h>
 
 #include "base/text.h"
@@ -21,6 +22,21 @@ TEST(SplitText, KeepsEmptyPiecesDropsTheLastEmptyOneAndSkipsTrailBytes) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(split_text(c.text, c.separator), c.pieces) << c.text;
+    }
+}
+
+// The same rules, but bytes that arrived in another encoding cannot hide a separator.
+TEST(SplitText, BytesWiseSplitSeesEverySeparator) {
+    const struct {
+        Text text;
+        TextArray pieces;
+    } cases[] = {
+        {"a=\xAD; b=2; ", {"a=\xAD", "b=2"}},
+        {"; a=1", {"", "a=1"}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(split_bytes(c.text, "; "), c.pieces) << c.text;
     }
 }
 

@@ -65,3 +65,31 @@ TEST(CookieStore, ExpiredCookiesAreDroppedWhenOthersArrive) {
     EXPECT_EQ(store.size(), 1u);
     EXPECT_EQ(store.cookies_for("http://a.test/"), "fresh=1");
 }
+
+TEST(CookieStore, KeepsTheNewestFiftyPerDomainAndThreeHundredInAll) {
+    CookieStore store;
+    for (int i = 0; i < 60; ++i) {
+        store.set_from_header("http://a.test/", "a" + std::to_string(i) + "=1");
+    }
+    store.set_from_header("http://a.test/", "a10=2");  // set again: keeps its age
+    EXPECT_EQ(store.size(), CookieStore::kMaxPerDomain);
+    EXPECT_EQ(store.cookies_for("http://a.test/").rfind("a10=2; a11=1; ", 0), 0u);
+
+    for (int host = 0; host < 7; ++host) {
+        for (int i = 0; i < 50; ++i) {
+            store.set_from_header("http://h" + std::to_string(host) + ".test/",
+                                  "c" + std::to_string(i) + "=1");
+        }
+    }
+    EXPECT_EQ(store.size(), CookieStore::kMaxCookies);
+    EXPECT_EQ(store.cookies_for("http://a.test/"), "");
+    EXPECT_EQ(store.cookies_for("http://h0.test/").rfind("c0=1; ", 0), Text::npos);
+    EXPECT_NE(store.cookies_for("http://h6.test/"), "");
+}
+
+TEST(CookieStore, RawBytesOfAValueAreKeptBeforeTheAttributes) {
+    CookieStore store;
+    // UTF-8 of a Chinese character ends in a byte that GBK takes for a lead byte.
+    EXPECT_TRUE(store.set_from_header("http://a.test/x/y", "n=\xE4\xB8\xAD; Path=/"));
+    EXPECT_EQ(store.cookies_for("http://a.test/"), "n=\xE4\xB8\xAD");
+}

@@ -4,6 +4,7 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -42,6 +43,10 @@ TEST(HostileServer, MalformedAnswersAreReadLikeABrowserOrRefused) {
          true, "ok", "a=1; b=2; c=3"},
         {"set-cookie without a value",
          "HTTP/1.1 200 OK\r\nSet-Cookie:\r\nContent-Length: 0\r\n\r\n", true, "", ""},
+        {"lead byte before CR",
+         "HTTP/1.1 200 OK\r\nSet-Cookie:a=\xE4\r\nX:1\r\nSet-Cookie: b=\xE4\xB8\xAD; path=/\r\n"
+         "Content-Length: 2\r\n\r\nok",
+         true, "ok", "a=\xE4; b=\xE4\xB8\xAD"},
         {"status line without reason", "HTTP/1.1 204\r\n\r\n", true, "", ""},
         {"bare LF line ends", "HTTP/1.1 200 OK\nContent-Length: 2\n\nok", true, "ok", ""},
         {"nothing at all", "", false, "", ""},
@@ -57,6 +62,26 @@ TEST(HostileServer, MalformedAnswersAreReadLikeABrowserOrRefused) {
         EXPECT_EQ(client.response_cookies(), c.cookies) << c.name;
         web_request(server.url("/"));
     }
+}
+
+TEST(HostileServer, SetCookieFloodEndsWithTheNewestCookiesInTheJar) {
+    // 20,000 lines under libcurl's cap on a header block: mostly bare "Set-Cookie:", every
+    // 40th a new cookie, 500 in all.
+    std::string flood;
+    for (int i = 0; i < 20000; ++i) {
+        flood +=
+            i % 40 == 0 ? "Set-Cookie:c" + std::to_string(i / 40) + "=1\r\n" : "Set-Cookie:\r\n";
+    }
+    ScriptedServer server([&](const std::string&) { return http_answer("1.2.3.4", flood); });
+    WinHttpClient client;
+    client.set_cookie_mode();
+    ASSERT_TRUE(client.open("GET", server.url("/")));
+    ASSERT_TRUE(client.send());
+    EXPECT_EQ(client.response_text_utf8(), "1.2.3.4");
+    const Text jar = client.cookie_jar();
+    EXPECT_EQ(std::count(jar.begin(), jar.end(), '='), 300);
+    EXPECT_EQ(jar.rfind("c200=1; c201=1; ", 0), 0u);
+    EXPECT_EQ(jar.substr(jar.size() - 8), "; c499=1");
 }
 
 TEST(HostileServer, BodyIsCappedAndTheBytesReadAreKept) {

@@ -1,6 +1,7 @@
 // The cookie jar operations of WinHttpClient (no network needed).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "http/win_http_client.h"
@@ -42,6 +43,13 @@ TEST(WinHttpClientJar, Operations) {
          "a=2", "ab=1; a=2"},
         {"absent cookie", "a=2", [](WinHttpClient& c) { return c.jar_cookie("b"); }, "", "a=2"},
         {"empty name", "a=2", [](WinHttpClient& c) { return c.jar_cookie(""); }, "", "a=2"},
+        // Bytes that arrived from a server: a lead byte must not hide the "; " after it.
+        {"value after a lead byte", "a=\xAD; b=2",
+         [](WinHttpClient& c) { return c.jar_cookie("b"); }, "2", "a=\xAD; b=2"},
+        {"merge after a lead byte", "a=\xAD; b=2",
+         [&](WinHttpClient& c) { return flag(c.merge_jar_cookies("b=3")); }, "true", "a=\xAD; b=3"},
+        {"delete after a lead byte", "a=\xAD; b=2",
+         [&](WinHttpClient& c) { return flag(c.delete_jar_cookies("b")); }, "true", "a=\xAD"},
     };
     for (const Case& c : cases) {
         WinHttpClient client;
@@ -51,6 +59,21 @@ TEST(WinHttpClientJar, Operations) {
         EXPECT_EQ(c.operation(client), c.result) << c.name;
         EXPECT_EQ(client.cookie_jar(), c.jar_after) << c.name;
     }
+}
+
+TEST(WinHttpClientJar, KeepsTheNewestCookies) {
+    WinHttpClient client;
+    client.cookie_jar("old=1");
+    Text cookies;
+    for (std::size_t i = 0; i < WinHttpClient::kJarMaxCookies; ++i) {
+        cookies += "c" + std::to_string(i) + "=1; ";
+    }
+    EXPECT_TRUE(client.merge_jar_cookies(cookies + "c0=2"));
+    const Text jar = client.cookie_jar();
+    EXPECT_EQ(jar.rfind("c0=2; c1=1; ", 0), 0u);
+    EXPECT_EQ(jar.find("old="), Text::npos);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(jar.begin(), jar.end(), '=')),
+              WinHttpClient::kJarMaxCookies);
 }
 
 TEST(WinHttpClientJar, SetCookiesInModeOneChangesOnlyTheJar) {
