@@ -13,6 +13,8 @@ const Text kProbeUserAgent =
 
 const Text kAddressPattern = "\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}";
 
+constexpr std::size_t kMaxProbeBody = 1024 * 1024;
+
 ProbeTimeouts& probe_timeouts() {
     static ProbeTimeouts timeouts;
     return timeouts;
@@ -45,6 +47,8 @@ Text probe_ip_line(const Text& url) {
     // The record is an A record: a dual-stack line reached over IPv6 would show an IPv6 address.
     client.set_ipv4_only();
     client.set_deadline(t.deadline_ms);
+    // An address page is small; a longer body is no address page.
+    client.set_max_body_bytes(kMaxProbeBody);
     client.open("GET", url);
     client.set_user_agent(kProbeUserAgent);
     // A failed open or send leaves the body empty, which the pattern then does not match.

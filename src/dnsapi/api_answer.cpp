@@ -43,9 +43,8 @@ bool code_matches(const Text& code, const CodeClass& entry) {
 }
 
 Text no_answer_text(const ApiReply& reply) {
-    return reply.answered && reply.http_status > 0
-               ? kNoAnswer + "（HTTP " + std::to_string(reply.http_status) + "）"
-               : kNoAnswer;
+    return reply.http_status > 0 ? kNoAnswer + "（HTTP " + std::to_string(reply.http_status) + "）"
+                                 : kNoAnswer;
 }
 
 }  // namespace
@@ -53,7 +52,7 @@ Text no_answer_text(const ApiReply& reply) {
 ApiVerdict classify_reply(const ApiReply& reply) {
     ApiVerdict verdict;
     JsonDocument document;
-    const bool is_object = reply.answered && document.parse(reply.body) &&
+    const bool is_object = reply.answered && document.parse_utf8(reply.body) &&
                            document.value_type(Text()) == kJsonTypeObject;
     const Text code = is_object && document.value_type("Code") == kJsonTypeString
                           ? document.get_text("Code")

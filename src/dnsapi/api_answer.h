@@ -2,6 +2,8 @@
 // or permanent with a cause, and callers act on that class alone.
 #pragma once
 
+#include <string>
+
 #include "base/text.h"
 
 // Logged when no usable answer came; "（HTTP n）" follows when a status line did.
@@ -9,10 +11,10 @@ inline const Text kNoAnswer = "网络请求失败";
 
 // What came back from one request.
 struct ApiReply {
-    bool answered = false;  // a status line arrived
+    bool answered = false;  // a status line and the whole body arrived
     int http_status = 0;
-    Text body;  // decoded from UTF-8 into GBK
-    Text date;  // the value of the Date header, empty when absent
+    std::string body;  // UTF-8, as it came; only the values read from it become GBK
+    Text date;         // the value of the Date header, empty when absent
 };
 
 enum class ApiOutcome {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "crypto/code_page_steps.h"
 #include "crypto/percent_encode.h"
 #include "dnsapi/signing.h"
 #include "http/web_request.h"
@@ -68,14 +67,15 @@ ApiReply DnsApiClient::post(const Text& action_parameters, std::int64_t clock_of
     const Text body = sign_request(access_, action_parameters, clock_offset);
     Text headers;
     // No redirect: a redirected POST would arrive as a GET and answer something else.
+    bool complete = false;
     Bytes answer = web_request(access_.endpoint, kWebPost, body, nullptr, nullptr, Text(), &headers,
-                               /*no_redirect=*/true);
+                               /*no_redirect=*/true, nullptr, Text(), true, true, true, &complete);
     ApiReply reply;
     reply.http_status = status_of(headers);
-    reply.answered = reply.http_status > 0;
+    // An answer cut short is no answer: its JSON could end anywhere.
+    reply.answered = reply.http_status > 0 && complete;
     reply.date = header_value(headers, "Date");
-    // The service answers in UTF-8; the program's texts are GBK.
-    reply.body = from_wide_text(to_wide_text(bytes_to_text(answer), kCodePageUtf8), kCodePageGbk);
+    reply.body.assign(answer.begin(), answer.end());
     return reply;
 }
 
@@ -109,7 +109,7 @@ ApiVerdict DnsApiClient::update_domain_record(const Text& record_id, const Text&
     ApiVerdict verdict = classify_reply(reply);
     if (verdict.outcome == ApiOutcome::success) {
         JsonDocument document;
-        document.parse(reply.body);
+        document.parse_utf8(reply.body);
         if (document.get_text("RecordId") != record_id) {
             verdict.outcome = ApiOutcome::transient;
             verdict.failure = kNoAnswer + "（HTTP " + std::to_string(reply.http_status) + "）";
@@ -146,7 +146,7 @@ RecordInfo DnsApiClient::describe_domain_record_info(const Text& record_id) {
         return info;
     }
     JsonDocument document;
-    document.parse(reply.body);
+    document.parse_utf8(reply.body);
     if (document.get_text("RecordId") != record_id ||
         document.value_type("Value") == kJsonTypeNone) {
         info.verdict.outcome = ApiOutcome::transient;

@@ -6,6 +6,7 @@
 
 #include "crypto/percent_encode.h"
 #include "dnsapi/api_answer.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ Listing list_every_page(DnsApiClient& client, const Text& action_parameters, con
             return failed_listing(verdict.failure);
         }
         JsonDocument document;
-        document.parse(reply.body);
+        document.parse_utf8(reply.body);
         if (!document.exists(list_path)) {
             break;
         }
@@ -56,7 +57,22 @@ Listing list_every_page(DnsApiClient& client, const Text& action_parameters, con
 }  // namespace
 
 Listing describe_domains(DnsApiClient& client) {
-    return list_every_page(client, "&Action=DescribeDomains", "Domains.Domain", kDomainPageSize);
+    Listing listing =
+        list_every_page(client, "&Action=DescribeDomains", "Domains.Domain", kDomainPageSize);
+    // A name GBK cannot hold (한국.kr) would reach the window as "??.kr" and could not be
+    // listed again: such a domain goes by its PunyCode, which the service also accepts.
+    std::vector<JsonValue> domains = listing.items.engine().elements();
+    for (JsonValue& domain : domains) {
+        const JsonValue* name = domain.member("DomainName");
+        const JsonValue* puny = domain.member("PunyCode");
+        if (name != nullptr && puny != nullptr && name->type() == JsonType::String &&
+            puny->type() == JsonType::String && !puny->as_string().empty() &&
+            gbk_to_utf8_text(utf8_to_gbk_text(name->as_string())) != name->as_string()) {
+            domain.set_member("DomainName", *puny);
+        }
+    }
+    listing.items = JsonDocument(JsonValue::array(std::move(domains)));
+    return listing;
 }
 
 Listing describe_domain_records(DnsApiClient& client, const Text& domain) {

@@ -17,7 +17,8 @@ struct Listing {
 inline constexpr int kDomainPageSize = 100;
 inline constexpr int kRecordPageSize = 500;
 
-// DescribeDomains: elements of "Domains.Domain", each with "DomainName".
+// DescribeDomains: elements of "Domains.Domain", each with "DomainName" (its PunyCode
+// when GBK cannot hold the name).
 Listing describe_domains(DnsApiClient& client);
 // DescribeDomainRecords of `domain`: elements of "DomainRecords.Record", each with
 // "RR", "Type", "Value", "TTL", "Status" and "RecordId".

@@ -15,7 +15,6 @@ namespace {
 const char* const kVerbs[] = {"GET",     "POST",   "HEAD",  "PUT",
                               "OPTIONS", "DELETE", "TRACE", "CONNECT"};
 const Text kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
-constexpr int kReadChunk = 1024;
 // The header block must fit this buffer, its terminating zero included.
 constexpr std::size_t kHeaderBuffer = 5000;
 constexpr int kConnectTimeoutMs = 15000;
@@ -50,7 +49,10 @@ Text cookies_set_by(const Text& response_headers) {
 Bytes web_request(const Text& url, int method, const Text& body_text, Text* send_cookies,
                   Text* received_cookies, const Text& extra_headers, Text* response_headers,
                   bool no_redirect, Bytes* body_bytes, const Text& proxy, bool merge_cookies,
-                  bool complete_headers, bool normalize_header_names) {
+                  bool complete_headers, bool normalize_header_names, bool* complete) {
+    if (complete != nullptr) {
+        *complete = false;
+    }
     Text header_text =
         normalize_header_names ? ::normalize_header_names(extra_headers) : extra_headers;
     if (method < 0 || method > 7) {
@@ -69,6 +71,7 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
     timeouts.connect = kConnectTimeoutMs;
     timeouts.total = kExchangeTimeoutMs;
     session->set_timeouts(timeouts);
+    session->set_max_body_bytes(kWebRequestMaxBody);
     session->use_cookie_store(&system_cookie_store());
 
     // The cracker, unlike the text helpers, reads user:password@ and bracketed IPv6 hosts.
@@ -122,14 +125,10 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
         request.send(body);
     }
 
-    Bytes result;
-    std::uint8_t chunk[kReadChunk];
-    for (;;) {
-        std::size_t read = request.read(chunk, sizeof chunk);
-        if (read == 0) {
-            break;
-        }
-        result.insert(result.end(), chunk, chunk + read);
+    Bytes result = request.take_body();
+    if (complete != nullptr) {
+        *complete = request.error() == HttpError::none && request.status_code() > 0 &&
+                    !request.body_truncated();
     }
     // A block that does not fit the header buffer reads as no headers at all.
     Text headers = request.raw_headers().size() < kHeaderBuffer ? request.raw_headers() : Text();

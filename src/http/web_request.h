@@ -2,13 +2,19 @@
 // the transport of the DNS API client.
 #pragma once
 
+#include <cstddef>
+
 #include "base/text.h"
+
+// Answers of the DNS API are small; a bigger body is cut off there, not held.
+constexpr std::size_t kWebRequestMaxBody = 8u * 1024u * 1024u;
 
 // Verb indexes of `method` (out-of-range values mean GET).
 constexpr int kWebGet = 0;
 constexpr int kWebPost = 1;
 
-// Returns the response body for any HTTP status; empty when nothing could be read.
+// Returns the response body for any HTTP status, at most 8 MiB of it; empty when nothing
+// could be read. `complete`, when given, says whether the whole body arrived.
 // Pointer parameters are the optional in/out ones: a null `send_cookies` means "not
 // supplied" (the process cookie store is then used); null out-parameters are not
 // written. The server's certificate and host name are always verified against the
@@ -18,4 +24,4 @@ Bytes web_request(const Text& url, int method = kWebGet, const Text& body_text =
                   const Text& extra_headers = Text(), Text* response_headers = nullptr,
                   bool no_redirect = false, Bytes* body_bytes = nullptr, const Text& proxy = Text(),
                   bool merge_cookies = true, bool complete_headers = true,
-                  bool normalize_header_names = true);
+                  bool normalize_header_names = true, bool* complete = nullptr);

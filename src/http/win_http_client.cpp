@@ -132,6 +132,12 @@ void WinHttpClient::set_deadline(int milliseconds) {
     }
 }
 
+void WinHttpClient::set_max_body_bytes(std::size_t bytes) {
+    if (session_) {
+        session_->set_max_body_bytes(bytes);
+    }
+}
+
 bool WinHttpClient::response_complete() const {
     return request_ && request_->status_code() > 0 && request_->error() == HttpError::none &&
            !request_->body_truncated();

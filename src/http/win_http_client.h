@@ -113,6 +113,8 @@ class WinHttpClient {
     void set_ipv4_only(bool on = true);
     // One deadline, `milliseconds` from now, for every request and redirect hop of the session.
     void set_deadline(int milliseconds);
+    // The most body bytes a response may bring; a longer body is cut off, not complete.
+    void set_max_body_bytes(std::size_t bytes);
     // True when the last response arrived whole: headers and the entire body, nothing cut
     // off by a time-out, a reset, a close before its length or the body cap.
     bool response_complete() const;

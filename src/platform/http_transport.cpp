@@ -174,6 +174,7 @@ struct HttpRequest::Hop {
     bool headers_done = false;
     bool header_overflow = false;
     Bytes* body = nullptr;
+    std::size_t max_body = kHttpMaxBodyBytes;
     bool body_capped = false;
 
     static std::size_t on_header(char* data, std::size_t size, std::size_t count, void* user) {
@@ -202,7 +203,7 @@ struct HttpRequest::Hop {
     static std::size_t on_body(char* data, std::size_t size, std::size_t count, void* user) {
         Hop& hop = *static_cast<Hop*>(user);
         std::size_t length = size * count;
-        std::size_t room = kHttpMaxBodyBytes - std::min(kHttpMaxBodyBytes, hop.body->size());
+        std::size_t room = hop.max_body - std::min(hop.max_body, hop.body->size());
         std::size_t taken = std::min(room, length);
         hop.body->insert(hop.body->end(), data, data + taken);
         if (taken < length) {
@@ -367,6 +368,7 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
 
     Hop hop;
     hop.body = &body_;
+    hop.max_body = session.max_body_bytes();
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -572,6 +574,14 @@ Text HttpRequest::status_text() const {
     }
     std::size_t second_space = status_line.find(' ', first_space + 1);
     return second_space == Text::npos ? Text() : trim_blanks(status_line.substr(second_space + 1));
+}
+
+Bytes HttpRequest::take_body() {
+    if (read_position_ > 0) {
+        body_.erase(body_.begin(), body_.begin() + static_cast<std::ptrdiff_t>(read_position_));
+    }
+    read_position_ = 0;
+    return std::move(body_);
 }
 
 std::size_t HttpRequest::read(std::uint8_t* buffer, std::size_t capacity) {

@@ -46,6 +46,9 @@ class HttpSession {
     // Connect over IPv4 only (a dual-stack host then answers with its IPv4 address).
     void set_ipv4_only(bool on) { ipv4_only_ = on; }
     bool ipv4_only() const { return ipv4_only_; }
+    // The most body bytes a response may bring; the rest is cut off (body_truncated).
+    void set_max_body_bytes(std::size_t bytes) { max_body_bytes_ = bytes; }
+    std::size_t max_body_bytes() const { return max_body_bytes_; }
     // One deadline for every request of the session, redirect hops included.
     void set_deadline(std::optional<std::chrono::steady_clock::time_point> deadline) {
         deadline_ = deadline;
@@ -59,6 +62,7 @@ class HttpSession {
     Text proxy_;
     HttpTimeouts timeouts_;
     bool ipv4_only_ = false;
+    std::size_t max_body_bytes_ = kHttpMaxBodyBytes;
     std::optional<std::chrono::steady_clock::time_point> deadline_;
     int max_redirects_ = 10;
     CookieStore own_cookies_;
@@ -145,6 +149,8 @@ class HttpRequest {
     bool body_truncated() const { return body_truncated_; }
     std::size_t available() const { return body_.size() - read_position_; }
     std::size_t read(std::uint8_t* buffer, std::size_t capacity);
+    // The unread rest of the body, handed over without a copy.
+    Bytes take_body();
 
   private:
     struct Hop;

@@ -143,6 +143,9 @@ TEST_F(DnsApiClientTest, ClassifiesEveryKindOfAnswer) {
         {200, "", R"({"RequestId":"A1","RecordId":"another"})", O::transient, C::none,
          "网络请求失败（HTTP 200）"},
         {200, "", R"({"RequestId":"A1"})", O::transient, C::none, "网络请求失败（HTTP 200）"},
+        // Cut off at 8 MiB, never parsed.
+        {200, "", R"({"RecordId":"RID","Pad":")" + std::string(9 << 20, 'p') + R"("})",
+         O::transient, C::none, "网络请求失败（HTTP 200）"},
     };
     std::string id = add_record("www");
     for (const Case& c : cases) {

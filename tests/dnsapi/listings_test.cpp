@@ -50,12 +50,19 @@ std::vector<Text> members(const JsonDocument& items, const Text& name) {
 TEST_F(ListingsTest, DomainsOfTheAccount) {
     fake_.add_domain("example.com");
     fake_.add_domain("\xE4\xB8\xAD\xE6\x96\x87.com", "xn--fiq228c.com");
+    fake_.add_domain("\xED\x95\x9C\xEA\xB5\xAD.kr", "xn--3e0b707e.kr");  // 한국.kr
+    fake_.add_record("xn--3e0b707e.kr", "www", "192.0.2.9");
     const Listing listing = describe_domains();
     EXPECT_EQ(listing.error, "");
-    EXPECT_EQ(members(listing.items, "DomainName"), (std::vector<Text>{"example.com", "中文.com"}));
+    // GBK holds 中文 but not 한국: that domain goes by its PunyCode, and lists by it.
+    EXPECT_EQ(members(listing.items, "DomainName"),
+              (std::vector<Text>{"example.com", "中文.com", "xn--3e0b707e.kr"}));
     EXPECT_EQ(fake_.request_count("DescribeDomains"), 1);
     EXPECT_EQ(fake_.last_param("PageSize"), "100");
     EXPECT_EQ(fake_.last_param("PageNumber"), "1");
+    const Listing records = describe_domain_records("xn--3e0b707e.kr");
+    EXPECT_EQ(records.error, "");
+    EXPECT_EQ(records.items.count(""), 1);
 }
 
 TEST_F(ListingsTest, EveryPageIsReadInOrder) {
