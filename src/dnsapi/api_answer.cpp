@@ -52,7 +52,7 @@ Text no_answer_text(const ApiReply& reply) {
 ApiVerdict classify_reply(const ApiReply& reply) {
     ApiVerdict verdict;
     JsonDocument document;
-    const bool is_object = reply.answered && document.parse_utf8(reply.body) &&
+    const bool is_object = reply.answered && document.parse_utf8(reply_text(reply)) &&
                            document.value_type(Text()) == kJsonTypeObject;
     const Text code = is_object && document.value_type("Code") == kJsonTypeString
                           ? document.get_text("Code")
@@ -79,6 +79,10 @@ ApiVerdict classify_reply(const ApiReply& reply) {
     // No answer, a proxy's page, a redirect, a server error: never shown as it stands.
     verdict.failure = no_answer_text(reply);
     return verdict;
+}
+
+std::string_view reply_text(const ApiReply& reply) {
+    return std::string_view(reinterpret_cast<const char*>(reply.body.data()), reply.body.size());
 }
 
 ApiVerdict permanent_verdict(ApiVerdict verdict, ApiCause cause) {

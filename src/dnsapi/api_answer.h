@@ -2,7 +2,7 @@
 // or permanent with a cause, and callers act on that class alone.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 #include "base/text.h"
 
@@ -13,8 +13,8 @@ inline const Text kNoAnswer = "网络请求失败";
 struct ApiReply {
     bool answered = false;  // a status line and the whole body arrived
     int http_status = 0;
-    std::string body;  // UTF-8, as it came; only the values read from it become GBK
-    Text date;         // the value of the Date header, empty when absent
+    Bytes body;  // UTF-8, as it came; only the values read from it become GBK
+    Text date;   // the value of the Date header, empty when absent
 };
 
 enum class ApiOutcome {
@@ -42,6 +42,8 @@ struct ApiVerdict {
 };
 
 ApiVerdict classify_reply(const ApiReply& reply);
+// The body as the UTF-8 text a JSON parser reads.
+std::string_view reply_text(const ApiReply& reply);
 // The same failure, now known to be permanent for `cause`.
 ApiVerdict permanent_verdict(ApiVerdict verdict, ApiCause cause);
 // What the user is told to do about a permanent failure; empty for ApiCause::none.

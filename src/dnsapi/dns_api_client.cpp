@@ -75,7 +75,7 @@ ApiReply DnsApiClient::post(const Text& action_parameters, std::int64_t clock_of
     // An answer cut short is no answer: its JSON could end anywhere.
     reply.answered = reply.http_status > 0 && complete;
     reply.date = header_value(headers, "Date");
-    reply.body.assign(answer.begin(), answer.end());
+    reply.body = std::move(answer);
     return reply;
 }
 
@@ -109,7 +109,7 @@ ApiVerdict DnsApiClient::update_domain_record(const Text& record_id, const Text&
     ApiVerdict verdict = classify_reply(reply);
     if (verdict.outcome == ApiOutcome::success) {
         JsonDocument document;
-        document.parse_utf8(reply.body);
+        document.parse_utf8(reply_text(reply));
         if (document.get_text("RecordId") != record_id) {
             verdict.outcome = ApiOutcome::transient;
             verdict.failure = kNoAnswer + "（HTTP " + std::to_string(reply.http_status) + "）";
@@ -146,7 +146,7 @@ RecordInfo DnsApiClient::describe_domain_record_info(const Text& record_id) {
         return info;
     }
     JsonDocument document;
-    document.parse_utf8(reply.body);
+    document.parse_utf8(reply_text(reply));
     if (document.get_text("RecordId") != record_id ||
         document.value_type("Value") == kJsonTypeNone) {
         info.verdict.outcome = ApiOutcome::transient;

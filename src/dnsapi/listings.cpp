@@ -35,7 +35,7 @@ Listing list_every_page(DnsApiClient& client, const Text& action_parameters, con
             return failed_listing(verdict.failure);
         }
         JsonDocument document;
-        document.parse_utf8(reply.body);
+        document.parse_utf8(reply_text(reply));
         if (!document.exists(list_path)) {
             break;
         }

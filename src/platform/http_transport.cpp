@@ -3,6 +3,9 @@
 #include "platform/http_transport.h"
 
 #include <curl/curl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -30,7 +33,14 @@ std::atomic<std::uint64_t> transfers_started{0};
 
 void ensure_curl_initialised() {
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(once, [] {
+#ifdef __GLIBC__
+        // Bodies of a megabyte and more go back to the system when freed; glibc would
+        // otherwise raise this threshold as they come and go, and keep them resident.
+        mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+#endif
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+    });
 }
 
 // The system's CA bundle together with the one SSL_CERT_FILE names; empty when the
@@ -205,6 +215,20 @@ struct HttpRequest::Hop {
         std::size_t length = size * count;
         std::size_t room = hop.max_body - std::min(hop.max_body, hop.body->size());
         std::size_t taken = std::min(room, length);
+        // The declared length is reserved at once (up to the cap), so that a big body is
+        // held once rather than copied through every doubling.
+        const std::size_t needed = hop.body->size() + taken;
+        if (hop.body->empty() && hop.body->capacity() < hop.max_body) {
+            // Without one the cap is reserved: pages not yet written cost no memory.
+            const std::optional<Text> declared = header_value(hop.headers, "Content-Length");
+            const unsigned long long value =
+                declared ? std::strtoull(declared->c_str(), nullptr, 10) : hop.max_body;
+            hop.body->reserve(
+                static_cast<std::size_t>(std::min<unsigned long long>(value, hop.max_body)));
+        }
+        if (needed > hop.body->capacity()) {
+            hop.body->reserve(std::min(hop.max_body, std::max(needed, hop.body->capacity() * 2)));
+        }
         hop.body->insert(hop.body->end(), data, data + taken);
         if (taken < length) {
             hop.body_capped = true;
