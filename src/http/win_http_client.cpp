@@ -285,7 +285,9 @@ void WinHttpClient::merge_response_cookies(bool keep_cookies) {
     bool changed = false;
     for (const Text& pair : set_cookie_pairs(raw_headers_)) {
         std::size_t equals = pair.find('=');
-        if (equals == Text::npos) {
+        // Browsers ignore a cookie over 4 KiB; 300 of them could otherwise make a Cookie
+        // header of megabytes.
+        if (equals == Text::npos || pair.size() > kJarMaxCookieBytes) {
             continue;
         }
         bool deleted = is_deleted_cookie_marker(pair);

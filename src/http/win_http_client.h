@@ -25,6 +25,7 @@ class WinHttpClient {
     // no hosts (each of its cookies goes to every host the object talks to), so it keeps
     // the 300 that arrived last.
     static constexpr std::size_t kJarMaxCookies = 300;
+    static constexpr std::size_t kJarMaxCookieBytes = 4096;
 
     WinHttpClient();
     ~WinHttpClient();

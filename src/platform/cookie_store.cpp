@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr std::size_t kMaxCookieBytes = 4096;
+
 // Browsers keep no cookie longer than 400 days; this also keeps the expiry from overflowing.
 constexpr long long kMaxLifetime = 400LL * 24 * 3600;
 
@@ -47,6 +49,10 @@ bool CookieStore::set_cookie(const Text& url, const Text& name, const Text& data
 }
 
 bool CookieStore::set_from_header(const Text& url, const Text& header_value) {
+    // Browsers ignore a cookie over 4 KiB.
+    if (header_value.size() > kMaxCookieBytes) {
+        return false;
+    }
     HttpUrlParts parts;
     if (!crack_http_url(url, parts)) {
         return false;

@@ -85,6 +85,12 @@ TEST(CookieStore, KeepsTheNewestFiftyPerDomainAndThreeHundredInAll) {
     EXPECT_EQ(store.cookies_for("http://a.test/"), "");
     EXPECT_EQ(store.cookies_for("http://h0.test/").rfind("c0=1; ", 0), Text::npos);
     EXPECT_NE(store.cookies_for("http://h6.test/"), "");
+
+    // A cookie over 4 KiB is ignored, as browsers ignore it.
+    store.clear();
+    EXPECT_FALSE(store.set_from_header("http://a.test/", "big=" + Text(5000, 'v')));
+    EXPECT_TRUE(store.set_from_header("http://a.test/", "fits=" + Text(4000, 'v')));
+    EXPECT_EQ(store.size(), 1u);
 }
 
 TEST(CookieStore, RawBytesOfAValueAreKeptBeforeTheAttributes) {
