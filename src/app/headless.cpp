@@ -6,28 +6,48 @@
 #include <vector>
 
 #include "app/activity_log.h"
-#include "app/main_window.h"
 #include "app/settings.h"
+#include "app/startup.h"
 #include "app/update_cycle.h"
 #include "platform/codepage.h"
+#include "platform/event_loop.h"
 #include "platform/events.h"
-#include "platform/toolkit.h"
 
 namespace {
 
 constexpr int kExitFailedLine = 1;
 constexpr int kExitRefused = 2;
+constexpr int kExitTransient = 3;  // --once only
+constexpr int kDemoPeriodMs = 5000;
 
-// The terminal speaks UTF-8 with LF line ends.
+// The terminal speaks UTF-8 with LF line ends. A failed write (a reader gone) is ignored.
 void write_to(std::FILE* stream, const Text& gbk) {
     Text utf8 = gbk_to_utf8_text(replace_text(gbk, "\r\n", "\n"));
     std::fwrite(utf8.data(), 1, utf8.size(), stream);
     std::fflush(stream);
 }
 
+int exit_code_of(UpdateCycle::Halt halt) {
+    return halt == UpdateCycle::Halt::settings_needed ? kExitRefused : kExitFailedLine;
+}
+
+// The outcome of the one check of --once, for cron jobs and timers.
+int once_exit_code(UpdateCycle::Outcome outcome) {
+    switch (outcome) {
+        case UpdateCycle::Outcome::line_failed:
+            return kExitFailedLine;
+        case UpdateCycle::Outcome::settings_needed:
+            return kExitRefused;
+        case UpdateCycle::Outcome::transient:
+            return kExitTransient;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
 
-int run_headless(int argc, char** argv) {
+int run_headless(int argc, char** argv, const CommandLine& line) {
     Application application(argc, argv, /*headless=*/true);
     set_log_sink([](const Text& piece) { write_to(stdout, piece); });
 
@@ -41,32 +61,31 @@ int run_headless(int argc, char** argv) {
         quit_main_loop(*exit_code);
     };
 
+    Timer timer("时钟1");
+    UpdateCycle cycle(timer);
+    if (line.demo_fast) {
+        cycle.set_check_period(kDemoPeriodMs);
+    }
     std::vector<Text> start_messages;
     bool starting = true;
-    UpdateCycle::Halt cycle_halt = UpdateCycle::Halt::none;
-    UpdateCycle* running_cycle = nullptr;
     set_message_sink([&](const Text& text) {
-        cycle_halt = running_cycle != nullptr ? running_cycle->last_halt() : cycle_halt;
         if (starting) {
             start_messages.push_back(text);
             return;
         }
         write_to(stderr, text + "\n");
-        quit(cycle_halt == UpdateCycle::Halt::settings_needed ? kExitRefused : kExitFailedLine);
+        quit(exit_code_of(cycle.last_halt()));
     });
 
     initialise_settings_and_log(/*mask_secret=*/true);
     settings().is_running = 0;
-    Timer timer("时钟1");
-    UpdateCycle cycle(timer);
-    running_cycle = &cycle;
     timer.on_tick([&cycle] { cycle.check(); });
     on_termination_signal([&cycle, &quit] {
         cycle.stop();
         quit(0);
     });
 
-    bool started = cycle.start();
+    const bool started = cycle.start();
     starting = false;
     for (const Text& text : start_messages) {
         write_to(stderr, text + "\n");
@@ -74,12 +93,15 @@ int run_headless(int argc, char** argv) {
     if (!started) {
         // Say which file to complete: a service's settings file is easy to lose track of.
         // The path is the system's own bytes, not GBK text.
-        std::fprintf(stderr, "ddns: settings file: %s\n", settings_file_path().c_str());
+        std::fprintf(stderr, "%s: settings file: %s\n", line.program, settings_file_path().c_str());
         return kExitRefused;
+    }
+    if (line.once && !exit_code) {
+        return once_exit_code(cycle.last_outcome());
     }
     if (!start_messages.empty()) {
         // The first check found no address, or the settings or account must change.
-        quit(cycle_halt == UpdateCycle::Halt::settings_needed ? kExitRefused : kExitFailedLine);
+        quit(exit_code_of(cycle.last_halt()));
     }
     if (exit_code) {
         return *exit_code;

@@ -5,13 +5,12 @@
 #include "app/api_session.h"
 #include "app/ip_probe.h"
 #include "app/settings.h"
+#include "platform/event_loop.h"
 #include "platform/events.h"
-#include "platform/toolkit.h"
 #include "platform/transfer_abort.h"
 
 namespace {
 
-constexpr int kCheckPeriodMs = 60000;
 // The record is read back at the first check and then once an hour, so that a change
 // made in the console or a stale settings file is repaired.
 constexpr int kReadBackEvery = 60;
@@ -44,7 +43,7 @@ bool UpdateCycle::start() {
     s.is_running = 1;
     last_halt_ = Halt::none;
     checks_since_start_ = 0;
-    timer_.set_period(kCheckPeriodMs);
+    timer_.set_period(period_ms_);
     log_line("********** 开始解析IP **********");
     check();
     return true;
@@ -65,9 +64,10 @@ void UpdateCycle::check() {
         return;
     }
     if (timer_.period() == 0) {
-        timer_.set_period(kCheckPeriodMs);
+        timer_.set_period(period_ms_);
     }
     checking_ = true;
+    last_outcome_ = Outcome::none;
     clear_transfer_abort();
     {
         // The whole check counts as one transfer: input made meanwhile is dropped.
@@ -81,6 +81,7 @@ void UpdateCycle::halt(Halt reason) {
     settings().is_running = 0;
     timer_.set_period(0);
     last_halt_ = reason;
+    last_outcome_ = reason == Halt::line_failed ? Outcome::line_failed : Outcome::settings_needed;
 }
 
 void UpdateCycle::halt_for(const ApiVerdict& verdict) {
@@ -134,6 +135,7 @@ void UpdateCycle::run_check() {
     log_line("当前解析IP：" + s.resolved_ip);
     if (s.resolved_ip == ip) {
         log_line("当前公网IP和解析IP相同。等待60s后再次检测...");
+        last_outcome_ = Outcome::unchanged;
         return;
     }
     log_line("当前公网IP和解析IP不相同，开始修改解析...");
@@ -147,11 +149,13 @@ void UpdateCycle::run_check() {
             s.resolved_ip = ip;
             write_setting(settings_keys::kAliyunSection, settings_keys::kResolvedIp, ip);
             log_line("IP解析完毕，等待60s后再次检测...");
+            last_outcome_ = Outcome::updated;
             return;
         case ApiOutcome::transient:
             // The record keeps its old value: leave resolved_ip alone so the next check retries.
             log_line(kFailedLine + verdict.failure);
             log_line("等待60s后再次检测...");
+            last_outcome_ = Outcome::transient;
             return;
         case ApiOutcome::permanent:
             halt_for(verdict);

@@ -15,7 +15,19 @@ class UpdateCycle {
         settings_needed,  // the key, the account or the record must change first
     };
 
+    // How the last check ended.
+    enum class Outcome {
+        none,       // no check yet, or one aborted by a stop
+        unchanged,  // the record already held the address
+        updated,
+        transient,  // failed for now; the next check tries again
+        line_failed,
+        settings_needed,
+    };
+
     explicit UpdateCycle(Timer& timer);
+    // The time between two checks (60 s unless the demo asks for less).
+    void set_check_period(int milliseconds) { period_ms_ = milliseconds; }
     // True when the cycle was started (no refusal).
     bool start();
     // Also aborts the transfer of a check under way: that check then writes nothing.
@@ -24,6 +36,7 @@ class UpdateCycle {
     // True while a check is under way (it may dispatch window messages while it waits).
     bool is_checking() const { return checking_; }
     Halt last_halt() const { return last_halt_; }
+    Outcome last_outcome() const { return last_outcome_; }
 
   private:
     void halt(Halt reason);  // stops without a log line
@@ -36,4 +49,6 @@ class UpdateCycle {
     bool checking_ = false;  // a tick that arrives during a check is skipped
     int checks_since_start_ = 0;
     Halt last_halt_ = Halt::none;
+    Outcome last_outcome_ = Outcome::none;
+    int period_ms_ = 60000;
 };

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/text.h"
+#include "platform/event_loop.h"
 
 struct Colour {
     int red = 0;
@@ -15,20 +16,6 @@ struct Colour {
 };
 
 class Control;
-
-// The toolkit's process-wide state; one exists while any window does.
-class Application {
-  public:
-    // A headless application has a message loop and timers but no windows.
-    Application(int& argc, char** argv, bool headless = false);
-    ~Application();
-    Application(const Application&) = delete;
-    Application& operator=(const Application&) = delete;
-
-  private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
-};
 
 // Loads Qt's own Chinese texts (standard buttons, context menus); a GUI Application
 // does it itself. False when the translation is not installed.
@@ -67,14 +54,6 @@ class Window {
 // Tests replace the modal loop: the hook receives the window instead of it running.
 using ModalHook = std::function<void(Window& window)>;
 void set_modal_hook(ModalHook hook);
-
-// Runs the message loop until the main window is closed or quit_main_loop is
-// called; returns the exit code.
-int run_main_loop();
-void quit_main_loop(int exit_code);
-// Runs `handler` on the message loop when SIGTERM, SIGINT or SIGHUP arrives; the
-// transfer under way is aborted at once.
-void on_termination_signal(std::function<void()> handler);
 
 // A control belongs to one window and must not outlive it.
 class Control {
@@ -177,22 +156,4 @@ class ListView : public Control {
     Text cell(int row, int column) const;
     void select_row(int row);  // -1: none
     int selected_row() const;  // -1 when none
-};
-
-// Not visible; period 0 means stopped.
-class Timer {
-  public:
-    Timer(Window& window, const Text& name);
-    explicit Timer(const Text& name);  // not tied to a window
-    ~Timer();
-    Timer(const Timer&) = delete;
-    Timer& operator=(const Timer&) = delete;
-    int period() const;
-    void set_period(int milliseconds);
-    void on_tick(std::function<void()> handler);
-    void fire();  // runs the handler once, as a tick would
-
-  private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
 };

@@ -10,11 +10,11 @@
 #include <mutex>
 #include <random>
 
-#include "app/main_window.h"
 #include "app/settings.h"
 #include "support/app_fixture.h"
 #include "support/fake_dns_api.h"
 #include "support/loopback_server.h"
+#include "ui/main_window.h"
 
 namespace {
 

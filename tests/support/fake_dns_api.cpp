@@ -236,14 +236,22 @@ void FakeDnsApi::fail_next(const std::string& code, const std::string& message, 
                            int times, const std::string& action) {
     std::lock_guard lock(mutex_);
     for (int i = 0; i < times; ++i) {
-        faults_.push_back({action, false, http_status, code, message});
+        Fault fault;
+        fault.action = action;
+        fault.http_status = http_status;
+        fault.code = code;
+        fault.message = message;
+        faults_.push_back(fault);
     }
 }
 
 void FakeDnsApi::drop_next(int times, const std::string& action) {
     std::lock_guard lock(mutex_);
     for (int i = 0; i < times; ++i) {
-        faults_.push_back({action, true, 0, "", ""});
+        Fault fault;
+        fault.action = action;
+        fault.drop = true;
+        faults_.push_back(fault);
     }
 }
 

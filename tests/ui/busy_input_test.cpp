@@ -8,13 +8,13 @@
 #include <QPushButton>
 #include <chrono>
 
-#include "app/main_window.h"
 #include "app/settings.h"
 #include "app/update_cycle.h"
 #include "platform/events.h"
 #include "support/fake_dns_api.h"
 #include "support/scripted_server.h"
 #include "ui/ip_line_window.h"
+#include "ui/main_window.h"
 #include "ui/ui_fixture.h"
 
 namespace {

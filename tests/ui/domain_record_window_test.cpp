@@ -7,9 +7,9 @@
 
 #include <cstdlib>
 
-#include "app/main_window.h"
 #include "app/settings.h"
 #include "support/fake_dns_api.h"
+#include "ui/main_window.h"
 #include "ui/ui_fixture.h"
 
 namespace {

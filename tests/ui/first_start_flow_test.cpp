@@ -6,12 +6,12 @@
 #include <functional>
 #include <mutex>
 
-#include "app/main_window.h"
 #include "app/settings.h"
 #include "platform/events.h"
 #include "platform/toolkit.h"
 #include "support/fake_dns_api.h"
 #include "support/loopback_server.h"
+#include "ui/main_window.h"
 #include "ui_fixture.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/main_window.h"
 #include "app/settings.h"
+#include "ui/main_window.h"
 #include "ui/ui_fixture.h"
 
 namespace {

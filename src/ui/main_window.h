@@ -44,9 +44,3 @@ class MainWindow {
     Timer timer_;
     std::unique_ptr<UpdateCycle> cycle_;
 };
-
-// The creation handler's steps without a window: welcome, settings file, summary.
-// `mask_secret` shows only the secret's last 4 characters (for terminals and journals).
-void initialise_settings_and_log(bool mask_secret = false);
-// All but the last 4 characters replaced by "*".
-Text masked_secret(const Text& secret);

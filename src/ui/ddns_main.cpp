@@ -1,5 +1,5 @@
 // The program's entry: the main window, or the headless mode.
-#include "app/program.h"
+#include "ui/program.h"
 
 int main(int argc, char** argv) {
     return run_program(argc, argv);

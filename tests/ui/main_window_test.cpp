@@ -1,6 +1,6 @@
 // The main window: first and later starts, the settings summary, the window
 // buttons' refusals, and the log box's bounded growth.
-#include "app/main_window.h"
+#include "ui/main_window.h"
 
 #include <gtest/gtest.h>
 
