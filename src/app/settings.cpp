@@ -1,14 +1,40 @@
 // The settings record and its file.
 #include "app/settings.h"
 
+#include <vector>
+
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
 namespace {
 
+const Text kFileName = "/ddns_config.ini";
+
 Text& settings_file_override() {
     static Text path;
     return path;
+}
+
+// A setting that held characters GBK cannot hold, with the text it was read as: it
+// stays unreadable until something gives the field another value.
+struct UnreadableSetting {
+    Text key;
+    const Text* field;
+    Text as_read;
+};
+
+std::vector<UnreadableSetting>& unreadable_settings() {
+    static std::vector<UnreadableSetting> list;
+    return list;
+}
+
+void load_text(Text& field, const Text& section, const Text& key) {
+    bool lossy = false;
+    field = read_profile_string(section, key, settings_file_path(), lossy);
+    if (lossy) {
+        unreadable_settings().push_back({key, &field, field});
+    }
 }
 
 }  // namespace
@@ -29,7 +55,18 @@ Text settings_file_path() {
     if (!settings_file_override().empty()) {
         return settings_file_override();
     }
-    return executable_directory() + "/ddns_config.ini";
+    // Beside the executable, the portable way, wherever that can work; an installed
+    // program keeps it in the user's configuration folder.
+    const Text folder = executable_directory();
+    if (file_exists(folder + kFileName) || folder_is_writable(folder)) {
+        return folder + kFileName;
+    }
+    const Text config = user_config_directory();
+    if (config.empty()) {
+        return folder + kFileName;
+    }
+    make_private_folders(config + "/ddns");
+    return config + "/ddns" + kFileName;
 }
 
 void set_settings_file_override(const Text& path) {
@@ -54,14 +91,24 @@ void write_default_settings() {
 void load_settings() {
     using namespace settings_keys;
     Settings& s = settings();
+    unreadable_settings().clear();
     s.current_line = text_to_int(read_setting(kLineSection, kLineKey));
     for (int line = 1; line <= 6; ++line) {
-        s.line_urls[static_cast<std::size_t>(line)] = read_setting(kUrlSection, url_key(line));
+        load_text(s.line_urls[static_cast<std::size_t>(line)], kUrlSection, url_key(line));
     }
-    s.access_key_id = read_setting(kAliyunSection, kAccessKeyId);
-    s.access_secret = read_setting(kAliyunSection, kAccessSecret);
-    s.resolved_ip = read_setting(kAliyunSection, kResolvedIp);
-    s.domain_name = read_setting(kAliyunSection, kDomainName);
-    s.record_id = read_setting(kAliyunSection, kRecordId);
-    s.host_record = read_setting(kAliyunSection, kHostRecord);
+    load_text(s.access_key_id, kAliyunSection, kAccessKeyId);
+    load_text(s.access_secret, kAliyunSection, kAccessSecret);
+    load_text(s.resolved_ip, kAliyunSection, kResolvedIp);
+    load_text(s.domain_name, kAliyunSection, kDomainName);
+    load_text(s.record_id, kAliyunSection, kRecordId);
+    load_text(s.host_record, kAliyunSection, kHostRecord);
+}
+
+Text first_unreadable_setting() {
+    for (const UnreadableSetting& setting : unreadable_settings()) {
+        if (*setting.field == setting.as_read) {
+            return setting.key;
+        }
+    }
+    return Text();
 }

@@ -1,5 +1,5 @@
-// The one process-wide settings record and the settings file beside the
-// executable that keeps it (section and key names in one table below).
+// The one process-wide settings record and the settings file that keeps it
+// (section and key names in one table below).
 #pragma once
 
 #include <array>
@@ -40,7 +40,9 @@ Text url_key(int line);
 extern const Text kDefaultLineUrl1;
 extern const Text kDefaultLineUrl2;
 
-// ddns_config.ini beside the executable, unless the command line named another file.
+// The file the command line named; else ddns_config.ini beside the executable when
+// one is there or that folder is writable; else $XDG_CONFIG_HOME/ddns/ddns_config.ini
+// (~/.config/ddns/), its folder created private to the user when missing.
 Text settings_file_path();
 void set_settings_file_override(const Text& path);
 
@@ -50,3 +52,6 @@ bool write_setting(const Text& section, const Text& key, const Text& value);
 
 void write_default_settings();
 void load_settings();
+// The key of the first setting load_settings() found holding characters GBK cannot
+// hold, while its field still has the text it was read as; empty when there is none.
+Text first_unreadable_setting();

@@ -40,6 +40,12 @@ bool UpdateCycle::start() {
         message_box("当前正在等待解析，如需停止请点击停止按钮。");
         return false;
     }
+    // Sending "?" in place of what the user wrote would rename the record.
+    const Text unreadable = first_unreadable_setting();
+    if (!unreadable.empty()) {
+        message_box("配置文件中的" + unreadable + "含有无法识别的字符，请修改后再试");
+        return false;
+    }
     s.is_running = 1;
     last_halt_ = Halt::none;
     checks_since_start_ = 0;

@@ -1,7 +1,9 @@
 // INI reading and writing over whole-file reads and atomic replacement.
 #include "platform/profile.h"
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -10,18 +12,50 @@
 namespace {
 
 const Text kUtf8Bom = "\xEF\xBB\xBF";
+const Text kUtf16LeBom("\xFF\xFE", 2);
 
-// A file that begins with the UTF-8 byte order mark holds UTF-8 text (an editor saved
-// it so), and so does a file written by hand in a UTF-8 editor: all of it valid UTF-8
-// with some non-ASCII text, which GBK text of more than a character or two never is.
-// Names and values are converted at this edge; the mark, if any, stays.
+// How a file's bytes hold its text. Names and values are converted at this edge; a
+// UTF-16LE file is held as UTF-8 lines in between. The byte order mark, if any, stays.
 struct Encoding {
-    bool utf8 = false;
+    bool utf8 = false;  // the lines are UTF-8 (UTF-16LE files included)
+    bool utf16 = false;
     bool byte_order_mark = false;
 
     Text to_file(const Text& gbk) const { return utf8 ? gbk_to_utf8_text(gbk) : gbk; }
-    Text from_file(const Text& text) const { return utf8 ? utf8_to_gbk_text(text) : text; }
+    // `lossy` tells whether the text held characters (or broken bytes) GBK cannot hold.
+    Text from_file(const Text& text, bool& lossy) const {
+        lossy = false;
+        if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+            return text;
+        }
+        if (utf8) {
+            Text gbk = utf8_to_gbk_text(text);
+            lossy = gbk_to_utf8_text(gbk) != text;
+            return gbk;
+        }
+        lossy = utf8_to_gbk_text(gbk_to_utf8_text(text)) != text;
+        return text;
+    }
 };
+
+Text utf16le_to_utf8(const Text& bytes) {
+    WideText wide;
+    wide.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                             (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    }
+    return wide_to_multibyte(kCodePageUtf8, wide);
+}
+
+Text utf8_to_utf16le(const Text& utf8) {
+    Text bytes;
+    for (char16_t unit : multibyte_to_wide(kCodePageUtf8, utf8)) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
 
 // Strict UTF-8 (no overlong forms, no surrogates) holding at least one non-ASCII character.
 bool is_non_ascii_utf8(const Text& text) {
@@ -55,18 +89,6 @@ bool is_non_ascii_utf8(const Text& text) {
     return non_ascii;
 }
 
-Encoding take_byte_order_mark(Text& file) {
-    Encoding encoding;
-    if (file.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
-        file.erase(0, kUtf8Bom.size());
-        encoding.utf8 = true;
-        encoding.byte_order_mark = true;
-    } else {
-        encoding.utf8 = is_non_ascii_utf8(file);
-    }
-    return encoding;
-}
-
 struct Line {
     Text content;  // without its line end
     Text ending;   // "\r\n", "\n", "\r" or "" for a last line without one
@@ -90,6 +112,42 @@ std::vector<Line> split_lines(const Text& file) {
         from = next;
     }
     return lines;
+}
+
+// The bytes no write ever changes: every line but the values of key lines.
+Text unchanging_bytes(const std::vector<Line>& lines) {
+    Text kept;
+    for (const Line& line : lines) {
+        const Text stripped = trim_blanks(line.content);
+        const std::size_t eq = line.content.find('=');
+        const bool header_or_comment =
+            !stripped.empty() && (stripped[0] == '[' || stripped[0] == ';');
+        kept += header_or_comment || eq == Text::npos ? line.content : line.content.substr(0, eq);
+        kept += '\n';
+    }
+    return kept;
+}
+
+// The file's lines, a byte order mark taken off (and UTF-16LE text turned into UTF-8),
+// and how the file is encoded. A mark decides; without one, the file is UTF-8 when its
+// section headers, key names and other non-value lines are valid UTF-8 holding some
+// non-ASCII text (a UTF-8 editor wrote them; GBK names such as the program's own never
+// are), else GBK. Values are not looked at: a write changes only a value or adds names
+// in the file's own encoding, so no write can change how the file is decoded later.
+Encoding decode_file(Text file, std::vector<Line>& lines) {
+    Encoding encoding;
+    if (file.compare(0, kUtf16LeBom.size(), kUtf16LeBom) == 0) {
+        file = utf16le_to_utf8(file.substr(kUtf16LeBom.size()));
+        encoding.utf8 = encoding.utf16 = encoding.byte_order_mark = true;
+    } else if (file.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
+        file.erase(0, kUtf8Bom.size());
+        encoding.utf8 = encoding.byte_order_mark = true;
+    }
+    lines = split_lines(file);
+    if (!encoding.byte_order_mark) {
+        encoding.utf8 = is_non_ascii_utf8(unchanging_bytes(lines));
+    }
+    return encoding;
 }
 
 // The name of a section header line, or nothing.
@@ -168,23 +226,32 @@ Text one_line(const Text& value) {
 }
 
 Text join_lines(const std::vector<Line>& lines, const Encoding& encoding) {
-    Text file = encoding.byte_order_mark ? kUtf8Bom : Text();
+    Text file;
     for (const Line& line : lines) {
         file += line.content;
         file += line.ending;
     }
-    return file;
+    if (encoding.utf16) {
+        return kUtf16LeBom + utf8_to_utf16le(file);
+    }
+    return encoding.byte_order_mark ? kUtf8Bom + file : file;
 }
 
 }  // namespace
 
 Text read_profile_string(const Text& section, const Text& key, const Text& path) {
+    bool lossy = false;
+    return read_profile_string(section, key, path, lossy);
+}
+
+Text read_profile_string(const Text& section, const Text& key, const Text& path, bool& lossy) {
+    lossy = false;
     Text file;
     if (!read_whole_file(path, file)) {
         return Text();
     }
-    const Encoding encoding = take_byte_order_mark(file);
-    std::vector<Line> lines = split_lines(file);
+    std::vector<Line> lines;
+    const Encoding encoding = decode_file(std::move(file), lines);
     std::optional<SectionRange> range = find_section(lines, encoding.to_file(section), encoding);
     if (!range) {
         return Text();
@@ -193,7 +260,7 @@ Text read_profile_string(const Text& section, const Text& key, const Text& path)
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         auto kv = key_line(lines[i].content, encoding);
         if (kv && equal_ignoring_case(kv->first, file_key)) {
-            return encoding.from_file(unquote(kv->second));
+            return encoding.from_file(unquote(kv->second), lossy);
         }
     }
     return Text();
@@ -201,12 +268,17 @@ Text read_profile_string(const Text& section, const Text& key, const Text& path)
 
 bool write_profile_string(const Text& section, const Text& key, const Text& value,
                           const Text& path) {
+    // Held from the read to the rename: a concurrent writer's key is never lost.
+    FileUpdateLock lock(path);
+    if (!lock.held()) {
+        return false;
+    }
     Text file;
     if (file_exists(path) && !read_whole_file(path, file)) {
         return false;
     }
-    const Encoding encoding = take_byte_order_mark(file);
-    std::vector<Line> lines = split_lines(file);
+    std::vector<Line> lines;
+    const Encoding encoding = decode_file(std::move(file), lines);
     const Text file_section = encoding.to_file(section);
     const Text key_name = encoding.to_file(key);
     const Text clean_value = encoding.to_file(one_line(value));

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "app/settings.h"
+#include "platform/codepage.h"
 #include "support/app_fixture.h"
 #include "support/fake_dns_api.h"
 #include "support/loopback_server.h"
@@ -398,6 +399,47 @@ TEST_F(UpdateCycleTest, StartRefusesWhatIsMissingOrRunning) {
         EXPECT_EQ(window.timer().period(), 0);
     }
     EXPECT_EQ(page_.hits(), 0);
+}
+
+// A UTF-8 file written by hand may hold what GBK cannot: sending "?" in its place
+// would rename the record, so the start is refused naming the key.
+TEST_F(UpdateCycleTest, StartRefusesASettingGbkCannotHold) {
+    struct Case {
+        Text key;
+        Text old_value;
+        std::u8string new_value;  // UTF-8
+    };
+    const Case cases[] = {
+        {"当前主机记录", "www", u8"www\U0001F600"},  // emoji
+        {"当前主机记录", "www", u8"\uC9D1"},         // Hangul
+        {"当前解析域名", "example.com", u8"\uD55C.com"},
+        {"accessSecret", "key-secret", u8"key-secret\u00A0\U0001F511"},
+    };
+    for (const Case& c : cases) {
+        write_config("203.0.113.7");
+        const std::string value(c.new_value.begin(), c.new_value.end());
+        write_file_bytes(settings_path(),
+                         replace_text(gbk_to_utf8_text(read_file_bytes(settings_path())),
+                                      gbk_to_utf8_text(c.key + "=" + c.old_value),
+                                      gbk_to_utf8_text(c.key + "=") + value));
+        MainWindow window;
+        messages_.clear();
+        window.start_button().click();
+        EXPECT_EQ(messages_,
+                  std::vector<Text>{"配置文件中的" + c.key + "含有无法识别的字符，请修改后再试"});
+        EXPECT_EQ(settings().is_running, 0);
+    }
+    EXPECT_EQ(page_.hits(), 0);
+    EXPECT_EQ(fake_.request_count(), 0);
+
+    // Once the window gives the record another value, the cycle starts.
+    MainWindow window;
+    settings().access_secret = "key-secret";
+    messages_.clear();
+    window.start_button().click();
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(settings().is_running, 1);
+    EXPECT_EQ(page_.hits(), 1);
 }
 
 TEST_F(UpdateCycleTest, StopWhileStoppedStillLogs) {

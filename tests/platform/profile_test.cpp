@@ -4,12 +4,38 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <random>
+#include <set>
+#include <string_view>
 
 #include "support/temp_dir.h"
 
 namespace {
+
+std::string utf16le_file(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
+std::string utf8(std::u8string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+std::set<std::string> names_in(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
 
 struct ReadCase {
     const char* file;
@@ -213,6 +239,198 @@ TEST(ProfileWrite, RandomFilesKeepEveryOtherValue) {
                 ++i;
             }
         }
+    }
+}
+
+// Each process writes its own keys; a write that read the file before the other's rename
+// and renamed after it would drop the other's key.
+TEST(ProfileWrite, TwoProcessesLoseNoKey) {
+    TempDir dir;
+    const std::string path = dir.file("t.ini");
+    constexpr int kKeys = 1000;
+    pid_t children[2];
+    for (int child = 0; child < 2; ++child) {
+        children[child] = ::fork();
+        ASSERT_GE(children[child], 0);
+        if (children[child] == 0) {
+            bool ok = true;
+            for (int i = 0; i < kKeys; ++i) {
+                const Text key = (child == 0 ? "a" : "b") + std::to_string(i);
+                ok = write_profile_string("s", key, std::to_string(i), path) && ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    // One look at the bytes: 2,000 reads of the grown file would take longer than the writes.
+    const std::string file = read_file_bytes(path);
+    int missing = 0;
+    for (int i = 0; i < kKeys; ++i) {
+        for (const char* prefix : {"a", "b"}) {
+            const std::string line = prefix + std::to_string(i) + "=" + std::to_string(i);
+            missing += file.find("\n" + line + "\r\n") == std::string::npos;
+        }
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(read_profile_string("s", "b999", path), "999");
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"t.ini", "t.ini.lock"}));
+}
+
+// A crash between creating the temporary file and the rename leaves it, Secret and all.
+TEST(ProfileWrite, StaleTemporaryFilesAreRemoved) {
+    TempDir dir;
+    const std::string path = dir.file("t.ini");
+    write_file_bytes(path, "[aliyun]\r\naccessSecret=s\r\n");
+    for (const char* stale : {"t.ini.tmp", "t.ini.tmp-Ab3xY9", "t.ini.tmp-keep-me", "u.ini.tmp"}) {
+        write_file_bytes(dir.file(stale), "[aliyun]\r\naccessSecret=old\r\n");
+    }
+    ASSERT_TRUE(write_profile_string("aliyun", "accessKeyId", "k", path));
+    // Only the names this program gives its temporary files, and only for this file.
+    EXPECT_EQ(names_in(dir.path()),
+              (std::set<std::string>{"t.ini", "t.ini.lock", "t.ini.tmp-keep-me", "u.ini.tmp"}));
+    EXPECT_EQ(read_file_bytes(path), "[aliyun]\r\naccessSecret=s\r\naccessKeyId=k\r\n");
+}
+
+TEST(ProfileWrite, RewriteByRootKeepsOwnerGroupAndMode) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give the file to another user";
+    }
+    TempDir dir;
+    const std::string path = dir.file("t.ini");
+    for (mode_t mode : {0640, 0604, 0660}) {
+        std::filesystem::remove(path);
+        std::filesystem::remove(path + ".lock");
+        write_file_bytes(path, "[s]\r\nk=1\r\n");
+        ASSERT_EQ(::chown(path.c_str(), 12345, 12346), 0);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        ASSERT_TRUE(write_profile_string("s", "k", "2", path));
+        EXPECT_EQ(read_file_bytes(path), "[s]\r\nk=2\r\n");
+        for (const std::string& file : {path, path + ".lock"}) {
+            struct stat st;
+            ASSERT_EQ(::stat(file.c_str(), &st), 0);
+            EXPECT_EQ(st.st_uid, 12345u) << file;
+            EXPECT_EQ(st.st_gid, 12346u) << file;
+        }
+        struct stat st;
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+    }
+}
+
+// Refused as the original platform refuses a read-only file, even when running as root.
+TEST(ProfileWrite, ReadOnlyFileIsLeftAlone) {
+    TempDir dir;
+    const std::string path = dir.file("t.ini");
+    const std::string before = "[s]\r\nk=1\r\n";
+    for (mode_t mode : {0444, 0400, 0555}) {
+        write_file_bytes(path, before);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        struct stat old_st;
+        ASSERT_EQ(::stat(path.c_str(), &old_st), 0);
+        EXPECT_FALSE(write_profile_string("s", "k", "2", path));
+        EXPECT_FALSE(write_profile_string("s", "new", "2", path));
+        struct stat st;
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_ino, old_st.st_ino);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(read_file_bytes(path), before);
+        EXPECT_EQ(read_profile_string("s", "k", path), "1");
+        ::chmod(path.c_str(), 0600);
+    }
+}
+
+struct Utf16Case {
+    std::u16string before;
+    const char* section;
+    const char* key;
+    const char* value;
+    std::u16string after;
+};
+
+// Files with a UTF-16LE byte order mark stay UTF-16LE; new lines end with CR LF.
+TEST(ProfileUtf16, WritesKeepTheEncoding) {
+    const Utf16Case cases[] = {
+        {u"", "s", "k", "v", u"[s]\r\nk=v\r\n"},
+        {u"[当前IP线路]\r\n线路=3\r\n", "当前IP线路", "线路", "4", u"[当前IP线路]\r\n线路=4\r\n"},
+        {u"[aliyun]\r\n当前主机记录=家\r\n", "aliyun", "当前解析域名", "例子.中国",
+         u"[aliyun]\r\n当前主机记录=家\r\n当前解析域名=例子.中国\r\n"},
+        {u"[s]\nk=1\n", "IP线路", "线路1", "https://a/",
+         u"[s]\nk=1\n[IP线路]\r\n线路1=https://a/\r\n"},
+    };
+    TempDir dir;
+    const std::string path = dir.file("t.ini");
+    for (const Utf16Case& c : cases) {
+        write_file_bytes(path, utf16le_file(c.before));
+        ASSERT_TRUE(write_profile_string(c.section, c.key, c.value, path));
+        EXPECT_EQ(read_file_bytes(path), utf16le_file(c.after)) << c.key;
+        EXPECT_EQ(read_profile_string(c.section, c.key, path), c.value);
+    }
+    write_file_bytes(path, utf16le_file(u"[aliyun]\r\n当前主机记录=家\r\n"));
+    EXPECT_EQ(read_profile_string("aliyun", "当前主机记录", path), "家");
+}
+
+struct LossyCase {
+    std::string file;
+    const char* key;
+    const char* value;
+    bool lossy;
+};
+
+TEST(ProfileRead, ValuesGbkCannotHoldAreReported) {
+    const std::string host = utf8(u8"[aliyun]\n当前主机记录=");
+    const LossyCase cases[] = {
+        {host + utf8(u8"家"), "当前主机记录", "家", false},
+        {host + utf8(u8"www\U0001F600"), "当前主机记录", "www?", true},       // emoji
+        {host + utf8(u8"\uC9D1"), "当前主机记录", "?", true},                 // Hangul
+        {host + "\xE5\xAE", "当前主机记录", "??", true},                      // a broken character
+        {"[aliyun]\r\n当前主机记录=家\r\n", "当前主机记录", "家", false},     // GBK
+        {"[aliyun]\r\n当前主机记录=\x81\r\n", "当前主机记录", "\x81", true},  // no GBK character
+        {utf16le_file(u"[aliyun]\r\n当前主机记录=\U0001F600\r\n"), "当前主机记录", "?", true},
+        {host + "ascii", "当前主机记录", "ascii", false},
+    };
+    TempDir dir;
+    const std::string path = dir.file("t.ini");
+    for (const LossyCase& c : cases) {
+        write_file_bytes(path, c.file);
+        bool lossy = !c.lossy;
+        EXPECT_EQ(read_profile_string("aliyun", c.key, path, lossy), c.value) << c.file;
+        EXPECT_EQ(lossy, c.lossy) << c.file;
+    }
+}
+
+struct KeptEncodingCase {
+    std::string before;
+    const char* section;
+    const char* key;  // its value holds the only bytes that are no UTF-8
+    std::string after;
+};
+
+// A file decoded one way is decoded that way after every write, even when the write
+// takes away the only bytes that told GBK from UTF-8.
+TEST(ProfileWrite, EncodingIsKeptAcrossWrites) {
+    const KeptEncodingCase cases[] = {
+        // GBK whose other value, 路 (C2 B7), is also valid UTF-8.
+        {"[s]\r\nk=中\r\nj=路\r\n", "s", "k", "[s]\r\nk=x\r\nj=路\r\n当前解析IP=x\r\n"},
+        {"[当前IP线路]\r\n线路=中\r\nj=路\r\n", "当前IP线路", "线路",
+         "[当前IP线路]\r\n线路=x\r\nj=路\r\n当前解析IP=x\r\n"},
+        // UTF-8 without a byte order mark, its names in UTF-8.
+        {utf8(u8"[线路]\r\nk=中\r\nj=路\r\n"), "线路", "k",
+         utf8(u8"[线路]\r\nk=x\r\nj=路\r\n当前解析IP=x\r\n")},
+    };
+    TempDir dir;
+    const std::string path = dir.file("t.ini");
+    for (const KeptEncodingCase& c : cases) {
+        write_file_bytes(path, c.before);
+        const Text section = c.section;
+        ASSERT_TRUE(write_profile_string(section, c.key, "x", path));
+        EXPECT_EQ(read_profile_string(section, "j", path), "路") << c.before;
+        ASSERT_TRUE(write_profile_string(section, "当前解析IP", "x", path));
+        EXPECT_EQ(read_file_bytes(path), c.after) << c.before;
+        EXPECT_EQ(read_profile_string(section, "j", path), "路") << c.before;
     }
 }
 
