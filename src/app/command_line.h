@@ -15,6 +15,9 @@ struct CommandLine {
     Text error;   // the argument that was not understood; empty when all were
 };
 
+// The period of --demo-fast.
+inline constexpr int kDemoCheckPeriodMs = 5000;
+
 // `program` is "ddns" or "ddnsd".
 CommandLine parse_command_line(int argc, char** argv, const char* program);
 Text usage_text(const char* program);

@@ -18,7 +18,6 @@ namespace {
 constexpr int kExitFailedLine = 1;
 constexpr int kExitRefused = 2;
 constexpr int kExitTransient = 3;  // --once only
-constexpr int kDemoPeriodMs = 5000;
 
 // The terminal speaks UTF-8 with LF line ends. A failed write (a reader gone) is ignored.
 void write_to(std::FILE* stream, const Text& gbk) {
@@ -64,7 +63,7 @@ int run_headless(int argc, char** argv, const CommandLine& line) {
     Timer timer("时钟1");
     UpdateCycle cycle(timer);
     if (line.demo_fast) {
-        cycle.set_check_period(kDemoPeriodMs);
+        cycle.set_check_period(kDemoCheckPeriodMs);
     }
     std::vector<Text> start_messages;
     bool starting = true;

@@ -51,6 +51,21 @@ Text settings_keys::url_key(int line) {
     return kLineKey + std::to_string(line);
 }
 
+namespace {
+
+// The folders a package installs programs into: root may write them, but a settings
+// file (holding the secret) does not belong there.
+bool is_system_program_folder(const Text& folder) {
+    for (const char* system : {"/usr/", "/bin", "/sbin", "/lib"}) {
+        if (folder.rfind(system, 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 Text settings_file_path() {
     if (!settings_file_override().empty()) {
         return settings_file_override();
@@ -58,7 +73,8 @@ Text settings_file_path() {
     // Beside the executable, the portable way, wherever that can work; an installed
     // program keeps it in the user's configuration folder.
     const Text folder = executable_directory();
-    if (file_exists(folder + kFileName) || folder_is_writable(folder)) {
+    if (file_exists(folder + kFileName) ||
+        (folder_is_writable(folder) && !is_system_program_folder(folder))) {
         return folder + kFileName;
     }
     const Text config = user_config_directory();

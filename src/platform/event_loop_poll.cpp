@@ -5,6 +5,9 @@
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -122,7 +125,14 @@ int run_main_loop() {
     state.quit = false;
     while (!state.quit) {
         pollfd entry{g_signal_pipe[0], POLLIN, 0};
-        const int ready = ::poll(&entry, g_signal_pipe[0] >= 0 ? 1 : 0, next_timeout());
+        const int timeout = next_timeout();
+#ifdef __GLIBC__
+        // A long sleep ahead: what the last check freed goes back to the system.
+        if (timeout < 0 || timeout > 1000) {
+            malloc_trim(0);
+        }
+#endif
+        const int ready = ::poll(&entry, g_signal_pipe[0] >= 0 ? 1 : 0, timeout);
         if (ready < 0 && errno != EINTR) {
             break;
         }

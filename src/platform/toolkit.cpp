@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -32,6 +33,7 @@
 #include "platform/events.h"
 #include "platform/qt_text.h"
 #include "platform/transfer_abort.h"
+#include "program_icon.h"
 
 namespace {
 
@@ -118,6 +120,9 @@ Application::Application(int& argc, char** argv, bool headless) : impl_(std::mak
     } else {
         impl_->app = std::make_unique<QApplication>(argc, argv);
         load_toolkit_translation();
+        QPixmap icon;
+        icon.loadFromData(kProgramIconPng, sizeof kProgramIconPng, "PNG");
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("ddns"), QIcon(icon)));
         // The windows are laid out in pixels for a 12-pixel font, as on the system they
         // were designed for; a CJK font keeps the Latin and Chinese texts alike in width.
         QFont font(QStringLiteral("Noto Sans CJK SC"));

@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/headless.h"
+#include "app/update_cycle.h"
 #include "platform/toolkit.h"
 #include "ui/main_window.h"
 
@@ -18,6 +19,9 @@ int run_program(int argc, char** argv) {
     }
     Application application(argc, argv);
     MainWindow main_window;
+    if (line.demo_fast) {
+        main_window.cycle().set_check_period(kDemoCheckPeriodMs);
+    }
     main_window.window().show_as_main();
     run_main_loop();
     return 0;

@@ -6,12 +6,15 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "platform/codepage.h"
 #include "support/child_process.h"
+#include "support/elf_needed.h"
 #include "support/fake_dns_api.h"
 #include "support/loopback_server.h"
 #include "support/scripted_server.h"
@@ -22,9 +25,10 @@ namespace {
 // Generous bounds for a sanitized build on a busy machine; nothing here measures speed.
 constexpr double kPatience = 30.0;
 
-std::string program_path() {
+// Both programs run without a window: the window program with --headless, the daemon.
+std::string program_path(const std::string& program) {
     const char* dir = getenv("DDNS_TEST_BINARY_DIR");
-    return dir == nullptr ? std::string() : std::string(dir) + "/ddns";
+    return dir == nullptr ? std::string() : std::string(dir) + "/" + program;
 }
 
 // Lines of `out` without their time stamps (everything up to the first full-width colon).
@@ -51,7 +55,7 @@ std::string utf8(const Text& gbk) {
     return gbk_to_utf8_text(gbk);
 }
 
-class Headless : public ::testing::Test {
+class Headless : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
         if (program_path().empty()) {
@@ -75,6 +79,16 @@ class Headless : public ::testing::Test {
     }
     void TearDown() override { unsetenv("DDNS_API_URL"); }
 
+    std::string program() const { return GetParam(); }
+    std::string program_path() const { return ::program_path(program()); }
+    // The arguments that run `program` without a window, then `more`.
+    std::vector<std::string> args(std::vector<std::string> more) const {
+        if (program() == "ddns") {
+            more.insert(more.begin(), "--headless");
+        }
+        return more;
+    }
+
     std::string write_config(const Text& key_id = "key-id") {
         const std::string path = dir_.file("ddns.ini");
         write_file_bytes(path, "[当前IP线路]\r\n线路=1\r\n[IP线路]\r\n线路1=" + page_.url("/ip") +
@@ -93,9 +107,9 @@ class Headless : public ::testing::Test {
     std::string record_id_;
 };
 
-TEST_F(Headless, LogsToStandardOutputAndStopsOnSigterm) {
+TEST_P(Headless, LogsToStandardOutputAndStopsOnSigterm) {
     const std::string config = write_config();
-    ChildProcess child(program_path(), {"--headless", "--config", config});
+    ChildProcess child(program_path(), args({"--config", config}));
     ASSERT_TRUE(child.started());
     const std::string done = utf8("IP解析完毕，等待60s后再次检测...");
     ASSERT_TRUE(child.wait_for_output(done, kPatience)) << child.out << child.err;
@@ -122,9 +136,9 @@ TEST_F(Headless, LogsToStandardOutputAndStopsOnSigterm) {
     EXPECT_NE(read_file_bytes(config).find("当前解析IP=203.0.113.7"), std::string::npos);
 }
 
-TEST_F(Headless, SigtermDuringTheFirstCheckEndsTheProcess) {
+TEST_P(Headless, SigtermDuringTheFirstCheckEndsTheProcess) {
     page_delay_ms_ = 1500;
-    ChildProcess child(program_path(), {"--headless", "--config", write_config()});
+    ChildProcess child(program_path(), args({"--config", write_config()}));
     ASSERT_TRUE(child.started());
     ASSERT_TRUE(child.wait_for_output(utf8("开始解析IP"), kPatience)) << child.out << child.err;
     kill(child.pid(), SIGTERM);
@@ -132,7 +146,7 @@ TEST_F(Headless, SigtermDuringTheFirstCheckEndsTheProcess) {
     EXPECT_NE(child.out.find(utf8("已停止解析IP")), std::string::npos) << child.out;
 }
 
-TEST_F(Headless, ExitCodesTellWhatHappened) {
+TEST_P(Headless, ExitCodesTellWhatHappened) {
     struct Case {
         const char* name;
         Text key_id;
@@ -148,12 +162,12 @@ TEST_F(Headless, ExitCodesTellWhatHappened) {
     for (const Case& c : cases) {
         page_broken_ = c.page_broken;
         const std::string config = write_config(c.key_id);
-        ChildProcess child(program_path(), {"--headless", "--config", config});
+        ChildProcess child(program_path(), args({"--config", config}));
         ASSERT_TRUE(child.started());
         EXPECT_EQ(child.wait_exit(kPatience), c.exit_code) << c.name << child.out << child.err;
         std::string expected = utf8(c.error);
         if (c.key_id.empty()) {
-            expected += "ddns: settings file: " + config + "\n";
+            expected += program() + ": settings file: " + config + "\n";
         }
         EXPECT_EQ(child.err, expected) << c.name;
         EXPECT_EQ(child.out.find(utf8("已停止解析IP")), std::string::npos) << c.name;
@@ -161,7 +175,7 @@ TEST_F(Headless, ExitCodesTellWhatHappened) {
     EXPECT_EQ(fake_.request_count("UpdateDomainRecord"), 0);
 }
 
-TEST_F(Headless, SigtermBehindASlowLineEndsAtOnceWithTheStopLineLast) {
+TEST_P(Headless, SigtermBehindASlowLineEndsAtOnceWithTheStopLineLast) {
     // The line sends its head and then nothing for its whole 30 s receive time-out.
     ScriptedServer slow([](const std::string&) {
         ScriptedAnswer answer;
@@ -173,7 +187,7 @@ TEST_F(Headless, SigtermBehindASlowLineEndsAtOnceWithTheStopLineLast) {
     const std::string before =
         replace_in(read_file_bytes(config), page_.url("/ip"), slow.url("/ip"));
     write_file_bytes(config, before);
-    ChildProcess child(program_path(), {"--headless", "--config", config});
+    ChildProcess child(program_path(), args({"--config", config}));
     ASSERT_TRUE(child.started());
     ASSERT_TRUE(child.wait_for_output(utf8("开始解析IP"), kPatience)) << child.out << child.err;
     for (int i = 0; i < 100 && slow.accepted_connections() == 0; ++i) {
@@ -191,8 +205,8 @@ TEST_F(Headless, SigtermBehindASlowLineEndsAtOnceWithTheStopLineLast) {
     EXPECT_EQ(read_file_bytes(config), before);
 }
 
-TEST_F(Headless, AReaderThatGoesAwayDoesNotEndTheProgram) {
-    ChildProcess child(program_path(), {"--headless", "--config", write_config()});
+TEST_P(Headless, AReaderThatGoesAwayDoesNotEndTheProgram) {
+    ChildProcess child(program_path(), args({"--config", write_config()}));
     ASSERT_TRUE(child.started());
     ASSERT_TRUE(child.wait_for_output(utf8("开始解析IP"), kPatience)) << child.out << child.err;
     child.close_output();
@@ -206,7 +220,7 @@ TEST_F(Headless, AReaderThatGoesAwayDoesNotEndTheProgram) {
     EXPECT_EQ(child.wait_exit(kPatience), 0) << child.err;
 }
 
-TEST_F(Headless, CommandLine) {
+TEST_P(Headless, CommandLine) {
     struct Case {
         std::vector<std::string> arguments;
         int exit_code;
@@ -215,9 +229,9 @@ TEST_F(Headless, CommandLine) {
     };
     const Case cases[] = {
         {{"--help"}, 0, "Usage: ddns", ""},
-        {{"--version"}, 0, "ddns " DDNS_VERSION "\n", ""},
-        {{"--frobnicate"}, 2, "", "ddns: unknown argument: --frobnicate"},
-        {{"--headless", "--config"}, 2, "", "ddns: unknown argument: --config"},
+        {{"--version"}, 0, program() + " " DDNS_VERSION "\n", ""},
+        {{"--frobnicate"}, 2, "", program() + ": unknown argument: --frobnicate"},
+        {{"--headless", "--config"}, 2, "", program() + ": unknown argument: --config"},
     };
     for (const Case& c : cases) {
         ChildProcess child(program_path(), c.arguments);
@@ -226,6 +240,55 @@ TEST_F(Headless, CommandLine) {
         EXPECT_EQ(child.out.substr(0, c.out_begins.size()), c.out_begins) << c.arguments[0];
         EXPECT_EQ(child.err.substr(0, c.err_begins.size()), c.err_begins) << c.arguments[0];
     }
+}
+
+TEST_P(Headless, OnceChecksOnceAndSaysHowItEnded) {
+    struct Case {
+        const char* name;
+        Text key_id;
+        std::function<void()> arrange;
+        int exit_code;
+    };
+    const Case cases[] = {
+        {"updated", "key-id", [] {}, 0},
+        {"in sync", "key-id", [] {}, 0},
+        {"no address", "key-id", [this] { page_broken_ = true; }, 1},
+        {"wrong key", "wrong-key", [] {}, 2},
+        {"passing failure", "key-id",
+         [this] { fake_.fail_next("ServiceUnavailable", "busy", 503, 1, "UpdateDomainRecord"); },
+         3},
+    };
+    for (const Case& c : cases) {
+        page_broken_ = false;
+        // The stored address differs from the page's, so a check reaches the update.
+        fake_.change_record(record_id_, [](FakeRecord& r) { r.value = "192.0.2.1"; });
+        if (std::string(c.name) == "in sync") {
+            fake_.change_record(record_id_, [](FakeRecord& r) { r.value = "203.0.113.7"; });
+        }
+        c.arrange();
+        ChildProcess child(program_path(), args({"--once", "--config", write_config(c.key_id)}));
+        ASSERT_TRUE(child.started());
+        EXPECT_EQ(child.wait_exit(kPatience), c.exit_code) << c.name << child.out << child.err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, Headless, ::testing::Values("ddns", "ddnsd"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param);
+                         });
+
+// The daemon's proof of linking no Qt: the libraries its ELF file asks the loader for.
+TEST(Daemon, LinksNoQtLibrary) {
+    const std::string path = program_path("ddnsd");
+    if (getenv("DDNS_TEST_BINARY_DIR") == nullptr) {
+        GTEST_SKIP() << "DDNS_TEST_BINARY_DIR is not set (ctest sets it)";
+    }
+    const std::vector<std::string> needed = elf_needed_libraries(path);
+    ASSERT_FALSE(needed.empty()) << path;
+    for (const std::string& library : needed) {
+        EXPECT_EQ(library.find("Qt"), std::string::npos) << library;
+    }
+    EXPECT_NE(std::find(needed.begin(), needed.end(), "libcurl.so.4"), needed.end());
 }
 
 }  // namespace

@@ -106,4 +106,22 @@ TEST(SettingsFilePlace, BesideTheExecutableOrInTheUsersConfigFolder) {
     }
 }
 
+// Root may write /usr/bin, but an installed program's settings (the secret among them)
+// go to the configuration folder, not among the system's programs.
+TEST(SettingsFilePlace, NotAmongTheSystemsPrograms) {
+    if (::geteuid() != 0 || ::access("/usr/bin/ddns_config.ini", F_OK) == 0) {
+        GTEST_SKIP() << "needs root and no /usr/bin/ddns_config.ini";
+    }
+    TempDir dir;
+    const char* home = ::getenv("HOME");
+    const std::string saved_home = home != nullptr ? home : "";
+    ::setenv("HOME", dir.path().c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+    set_executable_directory_for_testing("/usr/bin");
+    set_settings_file_override("");
+    EXPECT_EQ(settings_file_path(), dir.path() + "/.config/ddns/ddns_config.ini");
+    set_executable_directory_for_testing("");
+    ::setenv("HOME", saved_home.c_str(), 1);
+}
+
 }  // namespace
