@@ -14,6 +14,11 @@ const Text kFailed = "获取失败：";
 // A server that keeps claiming more items must not keep us reading forever.
 constexpr int kMaxPages = 200;
 
+int& page_cap() {
+    static int cap = kMaxPages;
+    return cap;
+}
+
 Listing failed_listing(const Text& reason) {
     Listing listing;
     listing.items = JsonDocument(JsonValue::array());
@@ -26,7 +31,8 @@ Listing failed_listing(const Text& reason) {
 Listing list_every_page(DnsApiClient& client, const Text& action_parameters, const Text& list_path,
                         int page_size) {
     std::vector<JsonValue> elements;
-    for (int page = 1; page <= kMaxPages; ++page) {
+    bool more = false;
+    for (int page = 1; page <= page_cap(); ++page) {
         const ApiReply reply =
             client.send_action(action_parameters + "&PageSize=" + std::to_string(page_size) +
                                "&PageNumber=" + std::to_string(page));
@@ -46,15 +52,25 @@ Listing list_every_page(DnsApiClient& client, const Text& action_parameters, con
         }
         const double total = document.get_number("TotalCount");
         if (elements.size() == read_before || static_cast<double>(elements.size()) >= total) {
+            more = false;
             break;
         }
+        more = true;
     }
     Listing listing;
+    // Stopped at the page cap with more announced: say so rather than look complete.
+    if (more) {
+        listing.notice = "记录过多，仅显示前" + std::to_string(elements.size()) + "条";
+    }
     listing.items = JsonDocument(JsonValue::array(std::move(elements)));
     return listing;
 }
 
 }  // namespace
+
+void set_listing_page_cap_for_testing(int pages) {
+    page_cap() = pages > 0 ? pages : kMaxPages;
+}
 
 Listing describe_domains(DnsApiClient& client) {
     Listing listing =

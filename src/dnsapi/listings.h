@@ -12,7 +12,13 @@ struct Listing {
     // Empty when the listing succeeded; otherwise "获取失败：" and the reason, and
     // `items` is an empty array.
     Text error;
+    // Set when the listing stopped at its cap of 200 pages with more items announced:
+    // "记录过多，仅显示前" + the count read + "条".
+    Text notice;
 };
+
+// Tests lower the cap of 200 pages; 0 restores it.
+void set_listing_page_cap_for_testing(int pages);
 
 inline constexpr int kDomainPageSize = 100;
 inline constexpr int kRecordPageSize = 500;

@@ -65,6 +65,9 @@ void DomainRecordWindow::on_get_domains() {
         domains = describe_domains(client);
     }
     show_domains(domains.items);
+    if (!domains.notice.empty()) {
+        message_box(domains.notice);
+    }
     // The rows shown belonged to a domain that is no longer selected.
     show_records(JsonDocument(JsonValue::array()));
     records_domain_.clear();
@@ -90,6 +93,9 @@ void DomainRecordWindow::on_get_records() {
     }
     show_records(records.items);
     records_domain_ = domain;
+    if (!records.notice.empty()) {
+        message_box(records.notice);
+    }
     if (!records.error.empty()) {
         message_box(records.error);
     }

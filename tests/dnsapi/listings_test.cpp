@@ -170,6 +170,24 @@ TEST_F(ListingsTest, SignatureAndDomainRefusalsAndUnreachableEndpoint) {
     EXPECT_EQ(describe_domains().error, "获取失败：网络请求失败");
 }
 
+TEST_F(ListingsTest, AListingStoppedAtItsPageCapSaysSo) {
+    set_listing_page_cap_for_testing(2);
+    for (int i = 0; i < 1001; ++i) {
+        fake_.add_record("big.com", "h" + std::to_string(i), "10.0.0.1");
+        if (i < 1000) {
+            fake_.add_record("even.com", "h" + std::to_string(i), "10.0.0.1");
+        }
+    }
+    const Listing capped = describe_domain_records("big.com");
+    const Listing whole = describe_domain_records("even.com");
+    set_listing_page_cap_for_testing(0);
+    EXPECT_EQ(capped.error, "");
+    EXPECT_EQ(capped.items.count(""), 1000);
+    EXPECT_EQ(capped.notice, "记录过多，仅显示前1000条");
+    EXPECT_EQ(whole.items.count(""), 1000);
+    EXPECT_EQ(whole.notice, "");
+}
+
 TEST_F(ListingsTest, AFailedLaterPageFailsTheWholeListing) {
     for (int i = 0; i < 501; ++i) {
         fake_.add_record("big.com", "h" + std::to_string(i), "10.0.0.1");
