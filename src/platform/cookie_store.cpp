@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/http_url.h"
 
 namespace {
@@ -75,7 +76,7 @@ bool CookieStore::set_from_header(const Text& url, const Text& header_value) {
     cookie.domain = host;
     cookie.path = default_path(parts.path);
     bool remove = false;
-    std::time_t now = std::time(nullptr);
+    const std::time_t now = static_cast<std::time_t>(utc_now_seconds());
     bool has_max_age = false;
     for (std::size_t i = 1; i < pieces.size(); ++i) {
         Text attribute = pieces[i];
@@ -179,7 +180,7 @@ Text CookieStore::cookies_for(const Text& url) const {
     }
     Text host = lower_text(parts.host);
     Text path = parts.path.empty() ? "/" : parts.path;
-    std::time_t now = std::time(nullptr);
+    const std::time_t now = static_cast<std::time_t>(utc_now_seconds());
     std::vector<const Cookie*> visible;
     for (const Cookie& cookie : cookies_) {
         bool host_ok =

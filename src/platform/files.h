@@ -9,6 +9,9 @@ bool file_exists(const Text& path);
 Text executable_directory();
 // Tests point executable_directory() at another folder; empty text restores it.
 void set_executable_directory_for_testing(const Text& folder);
+// Tests that make thousands of writes skip the flushes to disk that make a replaced
+// file survive a power cut (nothing a test can observe); true restores them.
+void set_durable_writes_for_testing(bool durable);
 // True when the caller may create files in the folder.
 bool folder_is_writable(const Text& folder);
 // Creates the folder and any missing parents, each private to the user (0700).

@@ -97,6 +97,9 @@ struct Line {
 // Lines end with CR LF, LF or a lone CR.
 std::vector<Line> split_lines(const Text& file) {
     std::vector<Line> lines;
+    // A settings file is rewritten at every write; growing the vector line by line
+    // would move every line again and again.
+    lines.reserve(static_cast<std::size_t>(std::count(file.begin(), file.end(), '\n')) + 1);
     std::size_t from = 0;
     while (from < file.size()) {
         std::size_t end = file.find_first_of("\r\n", from);

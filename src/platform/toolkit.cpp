@@ -177,10 +177,6 @@ bool Window::is_visible() const {
     return impl_->widget->isVisible();
 }
 
-bool Window::save_screenshot(const Text& png_path) const {
-    return impl_->widget->grab().save(QString::fromLocal8Bit(png_path.c_str()), "PNG");
-}
-
 void* Window::native() const {
     return impl_->widget;
 }

@@ -36,8 +36,6 @@ class Window {
     void run_modal();
     void close();
     bool is_visible() const;
-    // Grabs the window's current look into a PNG file (for screenshots).
-    bool save_screenshot(const Text& png_path) const;
 
     void* native() const;  // the toolkit's widget, for the controls below
 

@@ -1,7 +1,10 @@
 // Loopback HTTP and HTTPS servers for tests.
 #include "loopback_server.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <iostream>
 
 namespace {
 
@@ -45,15 +48,40 @@ void LoopbackServer::count_connections() {
 }
 
 bool LoopbackServer::start() {
+    failure_.clear();
+    if (!server_->is_valid()) {
+        // An HTTPS server whose certificate or key did not load never listens.
+        return fail("the server is not valid (certificate or key not loaded)");
+    }
     port_ = server_->bind_to_any_port("127.0.0.1");
     if (port_ <= 0) {
-        return false;
+        return fail(std::string("cannot bind 127.0.0.1: ") + std::strerror(errno));
     }
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    listen_ended_ = false;
+    thread_ = std::thread([this] {
+        server_->listen_after_bind();
+        listen_ended_ = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!server_->is_running()) {
+        if (listen_ended_) {
+            thread_.join();
+            return fail("the server stopped before it listened");
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            server_->stop();
+            thread_.join();
+            return fail("the server did not listen within 5 seconds");
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+bool LoopbackServer::fail(const std::string& reason) {
+    failure_ = "LoopbackServer::start: " + reason;
+    std::cerr << failure_ << '\n';
+    return false;
 }
 
 void LoopbackServer::stop() {

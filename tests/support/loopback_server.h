@@ -23,8 +23,10 @@ class LoopbackServer {
 
     // Register handlers here before start().
     httplib::Server& server() { return *server_; }
-    // Binds 127.0.0.1 on a free port and serves in a thread; false when binding failed.
+    // Binds 127.0.0.1 on a free port and serves in a thread. False, at once and with the
+    // reason in failure() and on standard error, when the server cannot listen.
     bool start();
+    const std::string& failure() const { return failure_; }
     void stop();
 
     int port() const { return port_; }
@@ -34,10 +36,13 @@ class LoopbackServer {
 
   private:
     void count_connections();
+    bool fail(const std::string& reason);
 
     std::unique_ptr<httplib::Server> server_;
     std::shared_ptr<std::atomic<int>> accepted_ = std::make_shared<std::atomic<int>>(0);
     std::thread thread_;
+    std::atomic<bool> listen_ended_{false};
+    std::string failure_;
     int port_ = 0;
     bool secure_ = false;
 };

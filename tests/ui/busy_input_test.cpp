@@ -88,6 +88,33 @@ TEST_F(BusyInput, ClicksDuringACheckAreDroppedAndStopAbortsIt) {
     EXPECT_FALSE(transfer_under_way());
 }
 
+// Stop clears the running flag at once, but the aborted transfer is still unwinding:
+// a settings window opened now would change settings under the check.
+TEST_F(BusyInput, AStoppedCheckStillRefusesTheSettingsWindows) {
+    ScriptedServer line(silent_after_head);
+    write_config(line.url("/ip"));
+    MainWindow window;
+    std::vector<Text> opened;
+    set_modal_hook([&](Window& w) { opened.push_back(w.caption()); });
+    Timer clicker("点击");
+    int running_after_stop = -1;
+    clicker.on_tick([&] {
+        clicker.set_period(0);
+        window.stop_button().click();
+        running_after_stop = settings().is_running;
+        window.api_key_button().click();
+    });
+    clicker.set_period(200);
+    window.start_button().click();
+
+    EXPECT_EQ(running_after_stop, 0);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(messages_, std::vector<Text>{"正在解析IP中，请停止解析后再进行操作"});
+    // Once the check has ended, the same click opens the window.
+    window.api_key_button().click();
+    EXPECT_EQ(opened.size(), 1u);
+}
+
 TEST_F(BusyInput, TheCloseBoxEndsALineTest) {
     ScriptedServer quick([](const std::string&) { return http_answer("IP: 203.0.113.7"); });
     ScriptedServer silent(silent_after_head);

@@ -117,9 +117,23 @@ TEST_F(MainWindowTest, ControlsWhereTheDesignPutsThem) {
     }
 }
 
+// A program left running for months must not grow its log without end: beyond the
+// bound the oldest lines go and the newest stay.
 TEST_F(MainWindowTest, LogBoxIsBounded) {
     MainWindow window;
-    EXPECT_EQ(window.log_box().max_lines(), kLogBoxMaxLines);
+    EditBox& box = window.log_box();
+    Text flood;
+    for (int i = 1; i <= kLogBoxMaxLines + 50; ++i) {
+        flood += "line " + std::to_string(i) + "\r\n";
+    }
+    box.append(flood);
+    box.append("last");
+    EXPECT_EQ(box.line_count(), kLogBoxMaxLines);
+    const TextArray lines = split_text(box.text(), "\r\n");
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kLogBoxMaxLines));
+    EXPECT_EQ(lines.front(), "line 52");
+    EXPECT_EQ(lines[lines.size() - 2], "line " + std::to_string(kLogBoxMaxLines + 50));
+    EXPECT_EQ(lines.back(), "last");
 }
 
 }  // namespace
