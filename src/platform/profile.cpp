@@ -117,14 +117,20 @@ std::vector<Line> split_lines(const Text& file) {
     return lines;
 }
 
+// The first byte that is no blank, or 0: every line of every write is looked at, and a
+// copy of each line there would dominate the write.
+char first_non_blank(const Text& line) {
+    const std::size_t at = line.find_first_not_of(" \t");
+    return at == Text::npos ? '\0' : line[at];
+}
+
 // The bytes no write ever changes: every line but the values of key lines.
 Text unchanging_bytes(const std::vector<Line>& lines) {
     Text kept;
     for (const Line& line : lines) {
-        const Text stripped = trim_blanks(line.content);
+        const char first = first_non_blank(line.content);
         const std::size_t eq = line.content.find('=');
-        const bool header_or_comment =
-            !stripped.empty() && (stripped[0] == '[' || stripped[0] == ';');
+        const bool header_or_comment = first == '[' || first == ';';
         kept += header_or_comment || eq == Text::npos ? line.content : line.content.substr(0, eq);
         kept += '\n';
     }
@@ -155,6 +161,9 @@ Encoding decode_file(Text file, std::vector<Line>& lines) {
 
 // The name of a section header line, or nothing.
 std::optional<Text> section_name(const Text& line, const Encoding& encoding) {
+    if (first_non_blank(line) != '[') {
+        return std::nullopt;
+    }
     Text stripped = trim_blanks(line);
     if (stripped.empty() || stripped[0] != '[') {
         return std::nullopt;
@@ -172,8 +181,7 @@ std::optional<Text> section_name(const Text& line, const Encoding& encoding) {
 }
 
 bool is_comment(const Text& line) {
-    Text stripped = trim_blanks(line);
-    return !stripped.empty() && stripped[0] == ';';
+    return first_non_blank(line) == ';';
 }
 
 // Key name and raw value of a key line, or nothing.
@@ -186,6 +194,32 @@ std::optional<std::pair<Text, Text>> key_line(const Text& line, const Encoding& 
         return std::nullopt;
     }
     return std::make_pair(trim_blanks(line.substr(0, eq)), line.substr(eq + 1));
+}
+
+// False when `line` cannot be the key line of `key`, decided without copying the line:
+// every line of the section is looked at by every read and write. (It may say true for
+// a near miss; the caller then compares the names exactly.)
+bool may_be_key_line_for(const Text& line, const Text& key) {
+    const std::size_t eq = line.find('=');
+    if (eq == Text::npos) {
+        return false;
+    }
+    std::size_t begin = line.find_first_not_of(" \t");
+    std::size_t end = eq;
+    while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t')) {
+        --end;
+    }
+    if (begin >= end || end - begin != key.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const auto a = static_cast<unsigned char>(line[begin + i] | 0x20);
+        const auto b = static_cast<unsigned char>(key[i] | 0x20);
+        if (a != b) {
+            return false;
+        }
+    }
+    return true;
 }
 
 Text unquote(const Text& raw) {
@@ -261,6 +295,9 @@ Text read_profile_string(const Text& section, const Text& key, const Text& path,
     }
     const Text file_key = encoding.to_file(key);
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        if (!may_be_key_line_for(lines[i].content, file_key)) {
+            continue;
+        }
         auto kv = key_line(lines[i].content, encoding);
         if (kv && equal_ignoring_case(kv->first, file_key)) {
             return encoding.from_file(unquote(kv->second), lossy);
@@ -297,6 +334,9 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
         return replace_file_atomically(path, join_lines(lines, encoding));
     }
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        if (!may_be_key_line_for(lines[i].content, key_name)) {
+            continue;
+        }
         auto kv = key_line(lines[i].content, encoding);
         if (kv && equal_ignoring_case(kv->first, key_name)) {
             lines[i].content = kv->first + "=" + clean_value;
@@ -306,7 +346,7 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
     // New key: after the section's last non-blank line.
     std::size_t at = range->header + 1;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        if (!trim_blanks(lines[i].content).empty()) {
+        if (first_non_blank(lines[i].content) != '\0') {
             at = i + 1;
         }
     }
