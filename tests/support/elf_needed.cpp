@@ -3,13 +3,15 @@
 
 #include <elf.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 std::vector<std::string> elf_needed_libraries(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::string file(static_cast<std::size_t>(std::max<std::streamoff>(0, in.tellg())), '\0');
+    in.seekg(0);
+    in.read(file.data(), static_cast<std::streamsize>(file.size()));
     std::vector<std::string> needed;
     Elf64_Ehdr header;
     if (file.size() < sizeof header) {
