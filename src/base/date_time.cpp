@@ -2,6 +2,7 @@
 #include "base/date_time.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -61,4 +62,10 @@ bool date_time_to_calendar(DateTime value, CalendarTime& out) {
     out.minute = static_cast<int>(seconds / 60 % 60);
     out.second = static_cast<int>(seconds % 60);
     return out.year >= 100 && out.year <= 9999;
+}
+
+Text two_digits(int value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d", value);
+    return buffer;
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "base/text.h"
+
 using DateTime = double;
 
 struct CalendarTime {
@@ -23,3 +25,6 @@ DateTime calendar_to_date_time(int year, int month, int day, int hour, int minut
 // Days since 1970-01-01 for a civil date (proleptic Gregorian) and back.
 std::int64_t days_from_civil(int year, int month, int day);
 void civil_from_days(std::int64_t days, int& year, int& month, int& day);
+
+// The value written with at least two digits ("07"), as dates and times are.
+Text two_digits(int value);

@@ -14,12 +14,6 @@ namespace {
 constexpr std::size_t kNonceLength = 17;
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-Text two_digits(int value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", value);
-    return buffer;
-}
-
 }  // namespace
 
 Text make_nonce() {

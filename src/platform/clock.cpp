@@ -28,12 +28,6 @@ std::size_t run_length(const Text& picture, std::size_t i) {
     return n;
 }
 
-Text two_digits(int value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", value);
-    return buffer;
-}
-
 const char* const kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                  "Thursday", "Friday", "Saturday"};
 const char* const kMonthNames[] = {"January",   "February", "March",    "April",

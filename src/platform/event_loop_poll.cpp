@@ -1,7 +1,6 @@
 // The message loop without a toolkit, for the daemon: timers and the stop signals over
 // one poll() call. Between two ticks the process sleeps; a signal handler only sets the
 // transfer abort and writes a byte to a pipe that the loop reads.
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -15,7 +14,7 @@
 #include <vector>
 
 #include "platform/event_loop.h"
-#include "platform/transfer_abort.h"
+#include "platform/stop_signals.h"
 
 namespace {
 
@@ -32,19 +31,12 @@ struct LoopState {
     bool quit = false;
     int exit_code = 0;
     std::function<void()> on_signal;
+    bool watch_signals = false;
 };
 
 LoopState& loop() {
     static LoopState state;
     return state;
-}
-
-int g_signal_pipe[2] = {-1, -1};
-
-void write_signal_byte(int) {
-    request_transfer_abort();
-    char byte = 1;
-    [[maybe_unused]] ssize_t ignored = ::write(g_signal_pipe[1], &byte, 1);
 }
 
 // Milliseconds until the next timer is due, rounded up; -1 when none runs.
@@ -124,7 +116,8 @@ int run_main_loop() {
     LoopState& state = loop();
     state.quit = false;
     while (!state.quit) {
-        pollfd entry{g_signal_pipe[0], POLLIN, 0};
+        const int signals = state.watch_signals ? stop_signal_pipe() : -1;
+        pollfd entry{signals, POLLIN, 0};
         const int timeout = next_timeout();
 #ifdef __GLIBC__
         // A long sleep ahead: what the last check freed goes back to the system.
@@ -132,14 +125,12 @@ int run_main_loop() {
             malloc_trim(0);
         }
 #endif
-        const int ready = ::poll(&entry, g_signal_pipe[0] >= 0 ? 1 : 0, timeout);
+        const int ready = ::poll(&entry, signals >= 0 ? 1 : 0, timeout);
         if (ready < 0 && errno != EINTR) {
             break;
         }
         if (ready > 0 && (entry.revents & POLLIN) != 0) {
-            char buffer[16];
-            while (::read(g_signal_pipe[0], buffer, sizeof buffer) > 0) {
-            }
+            drain_stop_signal_pipe();
             if (state.on_signal) {
                 state.on_signal();
             }
@@ -156,15 +147,9 @@ void quit_main_loop(int exit_code) {
 }
 
 void on_termination_signal(std::function<void()> handler) {
-    if (g_signal_pipe[0] < 0 && ::pipe2(g_signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (stop_signal_pipe() < 0) {
         return;
     }
     loop().on_signal = std::move(handler);
-    struct sigaction action = {};
-    action.sa_handler = write_signal_byte;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
+    loop().watch_signals = true;
 }

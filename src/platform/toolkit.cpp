@@ -32,6 +32,7 @@
 
 #include "platform/events.h"
 #include "platform/qt_text.h"
+#include "platform/stop_signals.h"
 #include "platform/transfer_abort.h"
 #include "program_icon.h"
 
@@ -219,39 +220,16 @@ void quit_main_loop(int exit_code) {
     QCoreApplication::exit(exit_code);
 }
 
-namespace {
-
-int g_signal_pipe[2] = {-1, -1};
-
-void write_signal_byte(int) {
-    // Abort the transfer under way at once; the loop runs the handler afterwards.
-    request_transfer_abort();
-    char byte = 1;
-    [[maybe_unused]] ssize_t ignored = ::write(g_signal_pipe[1], &byte, 1);
-}
-
-}  // namespace
-
 void on_termination_signal(std::function<void()> handler) {
-    // A signal handler may only write to a pipe; the loop reads it and runs the handler.
-    if (g_signal_pipe[0] < 0 && ::pipe2(g_signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    const int pipe = stop_signal_pipe();
+    if (pipe < 0) {
         return;
     }
-    auto* notifier =
-        new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    auto* notifier = new QSocketNotifier(pipe, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [handler = std::move(handler)]() {
-        char buffer[16];
-        while (::read(g_signal_pipe[0], buffer, sizeof buffer) > 0) {
-        }
+        drain_stop_signal_pipe();
         handler();
     });
-    struct sigaction action = {};
-    action.sa_handler = write_signal_byte;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
 }
 
 void Control::let_through_while_busy() {
