@@ -98,8 +98,9 @@ std::optional<JsonValue> parse_json(std::string_view utf8);
 // JSON text without whitespace, as JSON.stringify writes it; empty for undefined.
 std::string stringify_json(const JsonValue& value);
 
-// A number as the script engine writes it: shortest form that reads back, 1e21, 0.1, -0 as 0.
-std::string json_number_text(double value);
+// A number as the script engine writes it: shortest form that reads back (or rounded to
+// `significant_digits`), 1e21, 0.1, -0 as 0.
+std::string json_number_text(double value, int significant_digits = 0);
 
 // The value as the script engine's toString() gives it ("[object Object]", arrays joined
 // with commas); empty for null and undefined.

@@ -1,11 +1,10 @@
 // Random numbers from a std::random_device-seeded 64-bit Mersenne Twister.
 #include "platform/random.h"
 
-#include <charconv>
 #include <chrono>
-#include <cmath>
-#include <cstdlib>
 #include <random>
+
+#include "platform/json_engine.h"
 
 namespace {
 
@@ -39,46 +38,8 @@ Text random_number_text() {
 }
 
 Text number_to_script_text(double value) {
-    if (std::isnan(value)) {
-        return "NaN";
-    }
-    if (std::isinf(value)) {
-        return value < 0 ? "-Infinity" : "Infinity";
-    }
-    if (value == 0) {
-        return "0";
-    }
-    const Text sign = value < 0 ? "-" : "";
-    // d.ddddddddddddddde±x: 15 significant digits, locale-independent.
-    char buffer[40];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                std::chars_format::scientific, 14);
-    const Text scientific(buffer, result.ptr);
-    const std::size_t e = scientific.find('e');
-    Text digits = scientific.substr(0, 1) + scientific.substr(2, e - 2);
-    const int exponent = std::atoi(scientific.c_str() + e + 1);
-    while (digits.size() > 1 && digits.back() == '0') {
-        digits.pop_back();
-    }
-
-    // As ECMAScript's Number::toString: value = 0.digits * 10^n.
-    const int k = static_cast<int>(digits.size());
-    const int n = exponent + 1;
-    Text out = sign;
-    if (k <= n && n <= 21) {
-        out.append(digits).append(n - k, '0');
-    } else if (0 < n && n <= 21) {
-        out.append(digits, 0, n).append(1, '.').append(digits, n);
-    } else if (-6 < n && n <= 0) {
-        out.append("0.").append(-n, '0').append(digits);
-    } else {
-        out.append(digits, 0, 1);
-        if (k > 1) {
-            out.append(1, '.').append(digits, 1);
-        }
-        out.append(n - 1 < 0 ? "e-" : "e+").append(std::to_string(std::abs(n - 1)));
-    }
-    return out;
+    // 15 significant digits, as the script engine writes a random number.
+    return json_number_text(value, 15);
 }
 
 void set_random_for_testing(std::function<double()> source) {
