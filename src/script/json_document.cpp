@@ -235,8 +235,7 @@ bool JsonDocument::set_expression(const Text& path, const Text& expression) {
 }
 
 bool JsonDocument::resolve_path(Text& path) const {
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     if (!absolute_steps(to_utf8(path))) {
         path = path.empty()     ? Text(kRootName)
                : path[0] == '[' ? kRootName + path
@@ -251,8 +250,7 @@ bool JsonDocument::exists(const Text& path) const {
 }
 
 int JsonDocument::value_type(const Text& path) const {
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     if (value == nullptr) {
         return kJsonTypeNone;
     }
@@ -278,15 +276,13 @@ Text JsonDocument::get_text(const Text& path, bool as_json) const {
     if (as_json) {
         return get_json(path);
     }
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     return value != nullptr ? output_text(json_value_string(*value)) : Text();
 }
 
 int JsonDocument::member_names(TextArray& names, const Text& path) const {
     names.clear();
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     if (value != nullptr) {
         for (const auto& member : value->members()) {
             names.push_back(output_text(member.first));
@@ -296,14 +292,12 @@ int JsonDocument::member_names(TextArray& names, const Text& path) const {
 }
 
 int JsonDocument::count(const Text& path) const {
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     return value != nullptr ? static_cast<int>(value->elements().size()) : 0;
 }
 
 JsonDocument JsonDocument::get_object(const Text& path) const {
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     return JsonDocument(value != nullptr ? *value : JsonValue());
 }
 
@@ -344,8 +338,7 @@ bool JsonDocument::add_item(const Text& value, const Text& path, bool is_json, b
 }
 
 JsonDocument JsonDocument::get_item_object(int index, const Text& path) const {
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     if (value == nullptr || index < 0) {
         return JsonDocument(JsonValue());
     }
@@ -422,8 +415,7 @@ bool JsonDocument::set_number(const Text& path, double number) {
 }
 
 double JsonDocument::get_number(const Text& path) const {
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     if (value == nullptr) {
         return 0.0;
     }
@@ -449,15 +441,13 @@ double JsonDocument::get_number(const Text& path) const {
 }
 
 Text JsonDocument::get_json(const Text& path) const {
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     return value != nullptr ? output_text(stringify_json(*value)) : Text();
 }
 
 int JsonDocument::all_values(TextArray& values, const Text& path, bool recursive) const {
     values.clear();
-    std::optional<Steps> steps = resolve(path);
-    const JsonValue* value = steps ? lookup(*steps) : nullptr;
+    const JsonValue* value = find(path);
     if (value != nullptr) {
         collect_values(*value, recursive, values);
     }
@@ -503,6 +493,11 @@ std::optional<JsonDocument::Steps> JsonDocument::resolve(const Text& path) const
         return Steps();
     }
     return to_steps(utf8[0] == '[' ? utf8 : "." + utf8);
+}
+
+const JsonValue* JsonDocument::find(const Text& path) const {
+    std::optional<Steps> steps = resolve(path);
+    return steps ? lookup(*steps) : nullptr;
 }
 
 const JsonValue* JsonDocument::lookup(const Steps& steps) const {

@@ -86,6 +86,9 @@ class JsonDocument {
     std::optional<Steps> absolute_steps(const std::string& utf8) const;
     std::optional<Steps> resolve(const Text& path) const;
     const JsonValue* lookup(const Steps& steps) const;
+    // The value at `path` (GBK, relative or absolute), or null: the reading operations'
+    // one way in.
+    const JsonValue* find(const Text& path) const;
     JsonValue* lookup_for_write(const Steps& steps, std::size_t count);
     bool assign(const Steps& steps, JsonValue value);
 
