@@ -154,6 +154,135 @@ struct CurlHeaderList {
     }
 };
 
+// How a transfer's wait ended.
+struct TransferEnd {
+    CURLcode result = CURLE_OK;
+    bool timed_out = false;
+    bool aborted = false;
+};
+
+// "host:port" for every request, or "http=host:port" for plain HTTP only.
+void set_proxy_options(CURL* easy, Text proxy, const Text& url, const Text& user,
+                       const Text& password) {
+    const bool https = lower_text(left_text(url, 8)) == "https://";
+    if (lower_text(left_text(proxy, 5)) == "http=") {
+        proxy = https ? Text() : proxy.substr(5);
+    }
+    const Text proxy_url = proxy.empty() ? Text() : "http://" + proxy;
+    // An empty proxy also keeps libcurl from reading proxy variables of the environment.
+    curl_easy_setopt(easy, CURLOPT_PROXY, proxy_url.c_str());
+    if (!proxy.empty()) {
+        curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        if (!user.empty()) {
+            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, user.c_str());
+            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, password.c_str());
+        }
+    }
+}
+
+void set_login(CURL* easy, const Text& user, const Text& password, int scheme) {
+    if (!user.empty()) {
+        curl_easy_setopt(easy, CURLOPT_USERNAME, user.c_str());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, password.c_str());
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, curl_auth_scheme(scheme));
+    }
+}
+
+void set_certificate_options(CURL* easy, bool ignore_errors) {
+    if (ignore_errors) {
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
+        return;
+    }
+    std::string ca_bundle = combined_ca_bundle();
+    if (!ca_bundle.empty()) {
+        curl_blob blob{ca_bundle.data(), ca_bundle.size(), CURL_BLOB_COPY};
+        curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
+    }
+}
+
+// True when the verb sends `body` (everything but HEAD and a GET without one).
+bool set_verb_and_body(CURL* easy, const Text& verb, const Bytes& body) {
+    if (verb == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        return false;
+    }
+    if (verb == "GET" && body.empty()) {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+        return false;
+    }
+    static const char kNoBody = '\0';
+    const char* data = body.empty() ? &kNoBody : reinterpret_cast<const char*>(body.data());
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, data);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    if (verb != "POST") {
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
+    }
+    return true;
+}
+
+// Drives the transfer to its end, an abort or a time-out, repainting the windows every
+// 50 ms meanwhile. Each time-out bounds its whole phase (sending, then receiving).
+TransferEnd run_transfer(CURL* easy, CURLM* multi, std::optional<Clock::time_point> deadline,
+                         const HttpTimeouts& timeouts, bool posts_body, std::size_t body_size) {
+    TransferEnd end;
+    Clock::time_point paint_due = Clock::now() + kPaintInterval;
+    Clock::time_point phase_started = Clock::now();
+    bool was_sending = posts_body;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            end.result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                    end.result = message->data.result;
+                }
+            }
+            break;
+        }
+        curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+        Clock::time_point now = Clock::now();
+        if (now >= paint_due) {
+            keep_windows_painted();
+            now = Clock::now();
+            paint_due = now + kPaintInterval;
+        }
+        if (transfer_abort_requested()) {
+            end.aborted = true;
+            break;
+        }
+        if (deadline && now >= *deadline) {
+            end.timed_out = true;
+            break;
+        }
+        curl_off_t connected_after = 0;
+        curl_easy_getinfo(easy, CURLINFO_PRETRANSFER_TIME_T, &connected_after);
+        if (connected_after == 0) {
+            // Still resolving or connecting: the connect time-out governs this part.
+            phase_started = now;
+            continue;
+        }
+        curl_off_t uploaded = 0;
+        curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+        bool sending = posts_body && uploaded < static_cast<curl_off_t>(body_size);
+        if (sending != was_sending) {
+            was_sending = sending;
+            phase_started = now;
+        }
+        // Each time-out bounds its whole phase: a server trickling bytes cannot stretch it.
+        int limit = sending ? timeouts.send : timeouts.receive;
+        if (limit > 0 && now - phase_started > std::chrono::milliseconds(limit)) {
+            end.timed_out = true;
+            break;
+        }
+    }
+    return end;
+}
+
 }  // namespace
 
 std::uint64_t http_transfers_started() {
@@ -408,58 +537,14 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Hop::on_body);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &hop);
 
-    bool https = lower_text(left_text(url, 8)) == "https://";
-    Text proxy = session.proxy();
-    if (lower_text(left_text(proxy, 5)) == "http=") {
-        proxy = https ? Text() : proxy.substr(5);
-    }
-    Text proxy_url = proxy.empty() ? Text() : "http://" + proxy;
-    // An empty proxy also keeps libcurl from reading proxy variables of the environment.
-    curl_easy_setopt(easy, CURLOPT_PROXY, proxy_url.c_str());
-    if (!proxy.empty()) {
-        curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-        if (!proxy_user_.empty()) {
-            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, proxy_user_.c_str());
-            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, proxy_password_.c_str());
-        }
-    }
-    if (!server_user_.empty()) {
-        curl_easy_setopt(easy, CURLOPT_USERNAME, server_user_.c_str());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, server_password_.c_str());
-        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, curl_auth_scheme(server_scheme_));
-    }
-
-    std::string ca_bundle;
-    if (ignore_certificate_errors_) {
-        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
-        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
-    } else {
-        ca_bundle = combined_ca_bundle();
-        if (!ca_bundle.empty()) {
-            curl_blob blob{ca_bundle.data(), ca_bundle.size(), CURL_BLOB_COPY};
-            curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
-        }
-    }
+    set_proxy_options(easy, session.proxy(), url, proxy_user_, proxy_password_);
+    set_login(easy, server_user_, server_password_, server_scheme_);
+    set_certificate_options(easy, ignore_certificate_errors_);
     if (timeouts.connect > 0) {
         long limit = timeouts.connect + std::max(0, timeouts.resolve);
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limit);
     }
-
-    bool posts_body = false;
-    if (verb == "HEAD") {
-        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-    } else if (verb == "GET" && body.empty()) {
-        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-    } else {
-        posts_body = true;
-        static const char kNoBody = '\0';
-        const char* data = body.empty() ? &kNoBody : reinterpret_cast<const char*>(body.data());
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, data);
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-        if (verb != "POST") {
-            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
-        }
-    }
+    const bool posts_body = set_verb_and_body(easy, verb, body);
 
     HeaderList headers = headers_;
     if (automatic_cookies_ && find_header(headers, "Cookie") == headers.end()) {
@@ -497,74 +582,19 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
 
     ++transfers_started;
     TransferScope busy;
-    CURLcode result = CURLE_OK;
-    bool timed_out = false;
-    bool aborted = false;
     if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
         return HttpError::other;
     }
-    Clock::time_point paint_due = Clock::now() + kPaintInterval;
-    Clock::time_point phase_started = Clock::now();
-    bool was_sending = posts_body;
-    for (;;) {
-        int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
-            result = CURLE_FAILED_INIT;
-            break;
-        }
-        if (running == 0) {
-            int queued = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
-                    result = message->data.result;
-                }
-            }
-            break;
-        }
-        curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
-        Clock::time_point now = Clock::now();
-        if (now >= paint_due) {
-            keep_windows_painted();
-            now = Clock::now();
-            paint_due = now + kPaintInterval;
-        }
-        if (transfer_abort_requested()) {
-            aborted = true;
-            break;
-        }
-        if (deadline && now >= *deadline) {
-            timed_out = true;
-            break;
-        }
-        curl_off_t connected_after = 0;
-        curl_easy_getinfo(easy, CURLINFO_PRETRANSFER_TIME_T, &connected_after);
-        if (connected_after == 0) {
-            // Still resolving or connecting: the connect time-out governs this part.
-            phase_started = now;
-            continue;
-        }
-        curl_off_t uploaded = 0;
-        curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
-        bool sending = posts_body && uploaded < static_cast<curl_off_t>(body.size());
-        if (sending != was_sending) {
-            was_sending = sending;
-            phase_started = now;
-        }
-        // Each time-out bounds its whole phase: a server trickling bytes cannot stretch it.
-        int limit = sending ? timeouts.send : timeouts.receive;
-        if (limit > 0 && now - phase_started > std::chrono::milliseconds(limit)) {
-            timed_out = true;
-            break;
-        }
-    }
+    const TransferEnd end = run_transfer(easy, multi, deadline, timeouts, posts_body, body.size());
+    const CURLcode result0 = end.result;
+    const bool timed_out = end.timed_out;
+    const bool aborted = end.aborted;
     curl_multi_remove_handle(multi, easy);
     if (aborted) {
         body_.clear();
         return HttpError::aborted;
     }
-    if (timed_out) {
-        result = CURLE_OPERATION_TIMEDOUT;
-    }
+    const CURLcode result = timed_out ? CURLE_OPERATION_TIMEDOUT : result0;
 
     long code = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code);
