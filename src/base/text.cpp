@@ -322,3 +322,12 @@ Text shorten_text(const Text& text, std::size_t max_bytes, const Text& mark) {
     }
     return text.substr(0, end) + mark;
 }
+
+bool is_ascii_text(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using Text = std::string;
@@ -52,3 +53,6 @@ Text bytes_to_text(const Bytes& bytes);
 // At most `max_bytes` bytes of the text, cut at a character boundary, with `mark`
 // appended when anything was cut.
 Text shorten_text(const Text& text, std::size_t max_bytes, const Text& mark);
+
+// True when every byte is below 0x80 (the same text in GBK and in UTF-8).
+bool is_ascii_text(std::string_view text);

@@ -1,8 +1,6 @@
 // Code-page steps over the platform's converter.
 #include "crypto/code_page_steps.h"
 
-#include <algorithm>
-
 WideText to_wide_text(const Text& text, int code_page) {
     return multibyte_to_wide(code_page, text);
 }
@@ -13,9 +11,7 @@ Text from_wide_text(const WideText& wide, int code_page) {
 
 Text gbk_to_utf8(const Text& text) {
     // Below 0x80 both code pages are ASCII; most texts signed are, and this skips the converter.
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) {
+    if (is_ascii_text(text)) {
         return text;
     }
     return from_wide_text(to_wide_text(text, kCodePageGbk), kCodePageUtf8);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/json_utf8.h"
+#include "platform/utf8.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ struct Encoding {
     // `lossy` tells whether the text held characters (or broken bytes) GBK cannot hold.
     Text from_file(const Text& text, bool& lossy) const {
         lossy = false;
-        if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+        if (is_ascii_text(text)) {
             return text;
         }
         if (utf8) {
@@ -55,38 +56,6 @@ Text utf8_to_utf16le(const Text& utf8) {
         bytes.push_back(static_cast<char>(unit >> 8));
     }
     return bytes;
-}
-
-// Strict UTF-8 (no overlong forms, no surrogates) holding at least one non-ASCII character.
-bool is_non_ascii_utf8(const Text& text) {
-    bool non_ascii = false;
-    for (std::size_t i = 0; i < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
-                             : c >= 0xE0 && c <= 0xEF ? 3
-                             : c >= 0xF0 && c <= 0xF4 ? 4
-                                                      : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        unsigned char second = static_cast<unsigned char>(text[i + 1]);
-        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second > 0x9F) ||
-            (c == 0xF0 && second < 0x90) || (c == 0xF4 && second > 0x8F)) {
-            return false;
-        }
-        non_ascii = true;
-        i += length;
-    }
-    return non_ascii;
 }
 
 struct Line {

@@ -12,17 +12,8 @@ const char kRootName[] = "da";
 const char kBackslashStandIn[] = "\xE2\x90\x80";  // U+2400 in UTF-8
 const JsonValue kNothing;
 
-bool is_ascii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string to_utf8(const Text& gbk) {
-    return is_ascii(gbk) ? gbk : gbk_to_utf8_text(gbk);
+    return is_ascii_text(gbk) ? gbk : gbk_to_utf8_text(gbk);
 }
 
 // Text handed back to callers: the backslash stand-in becomes a backslash again.
@@ -40,7 +31,7 @@ Text output_text(std::string utf8) {
         }
         utf8 = std::move(plain);
     }
-    return is_ascii(utf8) ? utf8 : utf8_to_gbk_text(utf8);
+    return is_ascii_text(utf8) ? utf8 : utf8_to_gbk_text(utf8);
 }
 
 // "0", "12": a name that is also an array index.

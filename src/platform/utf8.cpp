@@ -1,5 +1,5 @@
-// UTF-8 steps of the JSON engine.
-#include "platform/json_utf8.h"
+// The shared UTF-8 steps.
+#include "platform/utf8.h"
 
 void append_utf8(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) {
@@ -52,4 +52,22 @@ std::size_t decode_utf8(std::string_view s, std::size_t at, std::uint32_t& cp) {
         cp = (cp << 6) | (c & 0x3F);
     }
     return length;
+}
+
+bool is_non_ascii_utf8(std::string_view text) {
+    bool non_ascii = false;
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::uint32_t cp = 0;
+        const std::size_t length = decode_utf8(text, i, cp);
+        if (length == 0) {
+            return false;
+        }
+        non_ascii = true;
+        i += length;
+    }
+    return non_ascii;
 }
