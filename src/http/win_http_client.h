@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "base/text.h"
+#include "platform/http_header_flags.h"
 
 class HttpSession;
 class HttpConnection;
@@ -18,9 +19,9 @@ class WinHttpClient {
     static constexpr const char* kDefaultUserAgent =
         "Mozilla/5.0 (compatible; MSIE 10.0; Windows NT 6.2)";
     // Header flags of set_request_header.
-    static constexpr unsigned kAddIfNew = 0x10000000;
-    static constexpr unsigned kAdd = 0x20000000;
-    static constexpr unsigned kReplace = 0x80000000;
+    static constexpr unsigned kAddIfNew = kHttpHeaderAddIfNew;
+    static constexpr unsigned kAdd = kHttpHeaderAdd;
+    static constexpr unsigned kReplace = kHttpHeaderReplace;
     // Browsers keep 50 cookies per host and 300 in all, dropping the oldest. The jar knows
     // no hosts (each of its cookies goes to every host the object talks to), so it keeps
     // the 300 that arrived last.

@@ -13,6 +13,7 @@
 
 #include "base/text.h"
 #include "platform/cookie_store.h"
+#include "platform/http_header_flags.h"
 
 // Milliseconds; 0 or below means no limit of our own.
 struct HttpTimeouts {
@@ -90,11 +91,6 @@ class HttpConnection {
     void* easy_ = nullptr;
     void* multi_ = nullptr;
 };
-
-// How a request header line is added (the values of the system's flags).
-constexpr unsigned kHttpHeaderAddIfNew = 0x10000000;
-constexpr unsigned kHttpHeaderAdd = 0x20000000;
-constexpr unsigned kHttpHeaderReplace = 0x80000000;
 
 enum class HttpError {
     none,
