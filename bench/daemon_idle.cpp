@@ -5,7 +5,6 @@
 // an idle stretch between two checks. Usage: bench_daemon_idle [BUILD_DIR] [IDLE_SECONDS]
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,11 +17,10 @@
 #include <thread>
 #include <vector>
 
+#include "spawn_program.h"
 #include "support/fake_dns_api.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -60,25 +58,13 @@ struct Figures {
 };
 
 Figures measure(const std::vector<std::string>& command, int idle_seconds) {
-    int out[2];
     Figures f;
-    if (pipe(out) != 0) {
+    int out = -1;
+    const Clock::time_point started = Clock::now();
+    const pid_t pid = spawn_program(command, out);
+    if (pid < 0) {
         return f;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : command) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const Clock::time_point started = Clock::now();
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
     std::string text;
     char buffer[4096];
     // "等待60s" ends the first check.
@@ -86,11 +72,11 @@ Figures measure(const std::vector<std::string>& command, int idle_seconds) {
         "\xE7\xAD\x89\xE5\xBE\x85"
         "60s";
     while (text.find(check_done) == std::string::npos) {
-        pollfd entry{out[0], POLLIN, 0};
+        pollfd entry{out, POLLIN, 0};
         if (poll(&entry, 1, 10000) <= 0) {
             break;
         }
-        ssize_t n = read(out[0], buffer, sizeof buffer);
+        ssize_t n = read(out, buffer, sizeof buffer);
         if (n <= 0) {
             break;
         }
@@ -109,7 +95,7 @@ Figures measure(const std::vector<std::string>& command, int idle_seconds) {
     f.threads = static_cast<int>(status_field(pid, "", "Threads"));
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
-    close(out[0]);
+    close(out);
     return f;
 }
 

@@ -5,7 +5,6 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -20,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "spawn_program.h"
 
 namespace {
 
@@ -136,31 +135,19 @@ struct Run {
 
 // Runs the program until it logs `done` (then SIGTERM) or ends by itself.
 Run run_program(const std::vector<std::string>& command, const std::string& done) {
-    int out[2];
-    if (pipe(out) != 0) {
+    int out = -1;
+    const pid_t pid = spawn_program(command, out);
+    if (pid < 0) {
         return {};
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : command) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
     Run run;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     bool signalled = false;
     char buffer[4096];
     while (std::chrono::steady_clock::now() < deadline) {
-        pollfd entry{out[0], POLLIN, 0};
+        pollfd entry{out, POLLIN, 0};
         if (poll(&entry, 1, 100) > 0) {
-            ssize_t n = read(out[0], buffer, sizeof buffer);
+            ssize_t n = read(out, buffer, sizeof buffer);
             if (n <= 0) {
                 break;
             }
@@ -171,7 +158,7 @@ Run run_program(const std::vector<std::string>& command, const std::string& done
             signalled = true;
         }
     }
-    close(out[0]);
+    close(out);
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
