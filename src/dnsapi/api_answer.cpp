@@ -42,11 +42,6 @@ bool code_matches(const Text& code, const CodeClass& entry) {
            code[name.size()] == '.';
 }
 
-Text no_answer_text(const ApiReply& reply) {
-    return reply.http_status > 0 ? kNoAnswer + "（HTTP " + std::to_string(reply.http_status) + "）"
-                                 : kNoAnswer;
-}
-
 }  // namespace
 
 ApiVerdict classify_reply(const ApiReply& reply) {
@@ -77,8 +72,12 @@ ApiVerdict classify_reply(const ApiReply& reply) {
         return verdict;
     }
     // No answer, a proxy's page, a redirect, a server error: never shown as it stands.
-    verdict.failure = no_answer_text(reply);
+    verdict.failure = no_answer_failure(reply.http_status);
     return verdict;
+}
+
+Text no_answer_failure(int http_status) {
+    return http_status > 0 ? kNoAnswer + "（HTTP " + std::to_string(http_status) + "）" : kNoAnswer;
 }
 
 std::string_view reply_text(const ApiReply& reply) {

@@ -42,6 +42,8 @@ struct ApiVerdict {
 };
 
 ApiVerdict classify_reply(const ApiReply& reply);
+// kNoAnswer, with "（HTTP n）" when a status came back.
+Text no_answer_failure(int http_status);
 // The body as the UTF-8 text a JSON parser reads.
 std::string_view reply_text(const ApiReply& reply);
 // The same failure, now known to be permanent for `cause`.

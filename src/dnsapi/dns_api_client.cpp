@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/header_block.h"
 #include "crypto/percent_encode.h"
 #include "dnsapi/signing.h"
 #include "http/web_request.h"
@@ -19,17 +20,6 @@ const Text kExpiredStamp = "InvalidTimeStamp.Expired";
 // Values go into the form body percent-encoded over UTF-8, as the service decodes them.
 Text encoded(const Text& value) {
     return percent_encode(value, true, true);
-}
-
-// The value of header `name` in a CR LF separated header block; empty when absent.
-Text header_value(const Text& headers, const Text& name) {
-    for (const Text& line : split_text(headers, "\r\n")) {
-        std::size_t colon = line.find(':');
-        if (colon != Text::npos && equal_ignoring_case(trim_text(line.substr(0, colon)), name)) {
-            return trim_text(line.substr(colon + 1));
-        }
-    }
-    return Text();
 }
 
 // The number of "HTTP/1.1 200 OK"; 0 when the block has no status line.
@@ -74,7 +64,7 @@ ApiReply DnsApiClient::post(const Text& action_parameters, std::int64_t clock_of
     reply.http_status = status_of(headers);
     // An answer cut short is no answer: its JSON could end anywhere.
     reply.answered = reply.http_status > 0 && complete;
-    reply.date = header_value(headers, "Date");
+    reply.date = header_value(headers, "Date").value_or(Text());
     reply.body = std::move(answer);
     return reply;
 }
@@ -112,7 +102,7 @@ ApiVerdict DnsApiClient::update_domain_record(const Text& record_id, const Text&
         document.parse_utf8(reply_text(reply));
         if (document.get_text("RecordId") != record_id) {
             verdict.outcome = ApiOutcome::transient;
-            verdict.failure = kNoAnswer + "（HTTP " + std::to_string(reply.http_status) + "）";
+            verdict.failure = no_answer_failure(reply.http_status);
         }
         return verdict;
     }
@@ -150,7 +140,7 @@ RecordInfo DnsApiClient::describe_domain_record_info(const Text& record_id) {
     if (document.get_text("RecordId") != record_id ||
         document.value_type("Value") == kJsonTypeNone) {
         info.verdict.outcome = ApiOutcome::transient;
-        info.verdict.failure = kNoAnswer + "（HTTP " + std::to_string(reply.http_status) + "）";
+        info.verdict.failure = no_answer_failure(reply.http_status);
         return info;
     }
     info.rr = document.get_text("RR");
