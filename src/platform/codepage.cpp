@@ -59,12 +59,16 @@ class ConverterCache {
     std::vector<Entry> entries_;
 };
 
+ConverterCache& converters() {
+    thread_local ConverterCache cache;
+    return cache;
+}
+
 // Converts with iconv straight into the result; a byte the source cannot be read at is
 // replaced by `replacement` (already in the target encoding) and skipped.
 std::string convert(const char* from, const char* to, const std::string& input, std::size_t unit,
                     const std::string& replacement) {
-    thread_local ConverterCache cache;
-    iconv_t cd = cache.get(from, to);
+    iconv_t cd = converters().get(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return std::string();
     }
@@ -144,4 +148,44 @@ Text gbk_to_utf8_text(const Text& gbk) {
 
 Text utf8_to_gbk_text(const Text& utf8) {
     return wide_to_multibyte(kCodePageGbk, multibyte_to_wide(kCodePageUtf8, utf8));
+}
+
+MappedUtf8 gbk_to_mapped_utf8(const Text& gbk) {
+    MappedUtf8 mapped;
+    mapped.utf8.reserve(gbk.size() + gbk.size() / 2);
+    mapped.gbk_offset.reserve(gbk.size() + gbk.size() / 2 + 1);
+    iconv_t cd = reinterpret_cast<iconv_t>(-1);
+    for (std::size_t i = 0; i < gbk.size();) {
+        const std::size_t before = mapped.utf8.size();
+        unsigned char byte = static_cast<unsigned char>(gbk[i]);
+        std::size_t size = 1;
+        if (byte < 0x80) {
+            mapped.utf8.push_back(static_cast<char>(byte));
+        } else {
+            size = is_gbk_lead_byte(byte) && i + 1 < gbk.size() ? 2 : 1;
+            char buffer[8];
+            char* in = const_cast<char*>(gbk.data() + i);
+            std::size_t in_left = size;
+            char* out = buffer;
+            std::size_t out_left = sizeof buffer;
+            if (cd == reinterpret_cast<iconv_t>(-1)) {
+                cd = converters().get("CP936", "UTF-8");
+            }
+            if (cd != reinterpret_cast<iconv_t>(-1) &&
+                iconv(cd, &in, &in_left, &out, &out_left) != static_cast<std::size_t>(-1) &&
+                in_left == 0) {
+                mapped.utf8.append(buffer, sizeof buffer - out_left);
+            } else {
+                mapped.utf8.append("\xEF\xBF\xBD");  // U+FFFD
+                if (cd != reinterpret_cast<iconv_t>(-1)) {
+                    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                }
+            }
+        }
+        mapped.gbk_offset.insert(mapped.gbk_offset.end(), mapped.utf8.size() - before,
+                                 static_cast<int>(i));
+        i += size;
+    }
+    mapped.gbk_offset.push_back(static_cast<int>(gbk.size()));
+    return mapped;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "base/text.h"
 
@@ -21,3 +22,13 @@ Text wide_to_multibyte(int code_page, const WideText& wide);
 // Shorthands for the edges of the program (toolkit, network, terminal).
 Text gbk_to_utf8_text(const Text& gbk);
 Text utf8_to_gbk_text(const Text& utf8);
+
+// GBK text as UTF-8 together with, for every UTF-8 byte, the GBK byte offset of the
+// character it came from (one more entry for the end), so positions found in the UTF-8
+// can be mapped back. Characters split as the lead-byte rule splits them; one that does
+// not convert becomes a single U+FFFD.
+struct MappedUtf8 {
+    std::string utf8;
+    std::vector<int> gbk_offset;
+};
+MappedUtf8 gbk_to_mapped_utf8(const Text& gbk);

@@ -2,7 +2,6 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include "platform/regex_engine.h"
 
-#include <iconv.h>
 #include <pcre2.h>
 
 #include <utility>
@@ -19,63 +18,6 @@ constexpr long kRunBudget = 3000000;
 
 pcre2_code* as_code(void* code) {
     return static_cast<pcre2_code*>(code);
-}
-
-// GBK text as UTF-8 together with, for every UTF-8 byte offset, the GBK byte offset
-// of the character it belongs to (one more entry for the end).
-struct Utf8Subject {
-    std::string utf8;
-    std::vector<int> gbk_offset;
-};
-
-void append_character(Utf8Subject& subject, iconv_t cd, const Text& gbk, std::size_t at,
-                      std::size_t size) {
-    char buffer[8];
-    char* in = const_cast<char*>(gbk.data() + at);
-    std::size_t in_left = size;
-    char* out = buffer;
-    std::size_t out_left = sizeof buffer;
-    std::size_t written = 0;
-    if (cd != reinterpret_cast<iconv_t>(-1) &&
-        iconv(cd, &in, &in_left, &out, &out_left) != static_cast<std::size_t>(-1) && in_left == 0) {
-        written = sizeof buffer - out_left;
-    } else {
-        static const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
-        std::copy(kReplacement, kReplacement + 3, buffer);
-        written = 3;
-        if (cd != reinterpret_cast<iconv_t>(-1)) {
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    subject.utf8.append(buffer, written);
-    subject.gbk_offset.insert(subject.gbk_offset.end(), written, static_cast<int>(at));
-}
-
-Utf8Subject to_utf8_subject(const Text& gbk) {
-    Utf8Subject subject;
-    subject.utf8.reserve(gbk.size() + gbk.size() / 2);
-    subject.gbk_offset.reserve(gbk.size() + gbk.size() / 2 + 1);
-    iconv_t cd = reinterpret_cast<iconv_t>(-1);
-    for (std::size_t i = 0; i < gbk.size();) {
-        unsigned char byte = static_cast<unsigned char>(gbk[i]);
-        if (byte < 0x80) {
-            subject.utf8.push_back(static_cast<char>(byte));
-            subject.gbk_offset.push_back(static_cast<int>(i));
-            ++i;
-            continue;
-        }
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            cd = iconv_open("UTF-8", "CP936");
-        }
-        std::size_t size = is_gbk_lead_byte(byte) && i + 1 < gbk.size() ? 2 : 1;
-        append_character(subject, cd, gbk, i, size);
-        i += size;
-    }
-    if (cd != reinterpret_cast<iconv_t>(-1)) {
-        iconv_close(cd);
-    }
-    subject.gbk_offset.push_back(static_cast<int>(gbk.size()));
-    return subject;
 }
 
 std::size_t utf8_char_size(unsigned char lead) {
@@ -95,7 +37,7 @@ int count_budget(pcre2_callout_block*, void* data) {
 
 // Runs the pattern over the subject, calling `found` with the ovector of each match.
 template <typename Found>
-bool run_matches(pcre2_code* code, bool global, const Utf8Subject& subject, Found found) {
+bool run_matches(pcre2_code* code, bool global, const MappedUtf8& subject, Found found) {
     pcre2_match_context* context = pcre2_match_context_create(nullptr);
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
     if (context == nullptr || data == nullptr) {
@@ -146,7 +88,7 @@ bool run_matches(pcre2_code* code, bool global, const Utf8Subject& subject, Foun
 }
 
 // GBK start and length of the UTF-8 span [from, to).
-std::pair<int, int> gbk_span(const Utf8Subject& subject, PCRE2_SIZE from, PCRE2_SIZE to) {
+std::pair<int, int> gbk_span(const MappedUtf8& subject, PCRE2_SIZE from, PCRE2_SIZE to) {
     if (to < from) {
         to = from;
     }
@@ -282,7 +224,7 @@ RegexRun Regex::execute(const Text& text) const {
     if (code_ == nullptr) {
         return run;
     }
-    const Utf8Subject subject = to_utf8_subject(text);
+    const MappedUtf8 subject = gbk_to_mapped_utf8(text);
     const int groups = group_count();
     run.complete =
         run_matches(as_code(code_), options_.global, subject, [&](const PCRE2_SIZE* ovector) {

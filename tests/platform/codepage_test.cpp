@@ -51,4 +51,29 @@ TEST(CodePage, RandomTextsConvertSafely) {
     }
 }
 
+// Every UTF-8 byte points at the GBK character it came from; a pair that does not
+// convert is one U+FFFD, not two, so a match never starts inside a character.
+TEST(CodePage, MappedUtf8KeepsCharacterOffsets) {
+    struct Case {
+        Text gbk;
+        std::string utf8;
+        std::vector<int> offsets;
+    } cases[] = {
+        {"", "", {0}},
+        {"a中", "a\xE4\xB8\xAD", {0, 1, 1, 1, 3}},
+        {"\x81\x7F"
+         "b",
+         "\xEF\xBF\xBD"
+         "b",
+         {0, 0, 0, 2, 3}},                            // invalid pair
+        {"a\x81", "a\xEF\xBF\xBD", {0, 1, 1, 1, 2}},  // lead byte at the end
+        {"\x80", "\xE2\x82\xAC", {0, 0, 0, 1}},       // the euro sign
+    };
+    for (const Case& c : cases) {
+        const MappedUtf8 mapped = gbk_to_mapped_utf8(c.gbk);
+        EXPECT_EQ(mapped.utf8, c.utf8) << c.gbk;
+        EXPECT_EQ(mapped.gbk_offset, c.offsets) << c.gbk;
+    }
+}
+
 }  // namespace
