@@ -109,6 +109,23 @@ void compress_bytes(std::uint32_t state[5], const std::uint8_t* block) {
     compress(state, words);
 }
 
+// The padding, once for both entry points: `tail` holds the last `tail_bits` (< 512)
+// bits of the message and zeros after them; bits past the message are cleared, then the
+// 1 bit and the 64-bit length are added and the one or two final blocks hashed.
+void finish_tail(std::uint32_t state[5], std::uint32_t tail[32], unsigned tail_bits,
+                 std::uint64_t bit_length) {
+    if (tail_bits % 32 != 0) {
+        tail[tail_bits / 32] &= ~std::uint32_t{0} << (32 - tail_bits % 32);
+    }
+    tail[tail_bits / 32] |= 0x80000000u >> (tail_bits % 32);
+    const unsigned tail_blocks = tail_bits + 1 + 64 > 512 ? 2 : 1;
+    tail[tail_blocks * 16 - 2] = static_cast<std::uint32_t>(bit_length >> 32);
+    tail[tail_blocks * 16 - 1] = static_cast<std::uint32_t>(bit_length);
+    for (unsigned block = 0; block < tail_blocks; ++block) {
+        compress(state, tail + 16 * block);
+    }
+}
+
 }  // namespace
 
 Words bytes_to_words(const Bytes& bytes) {
@@ -149,16 +166,7 @@ Words sha1_words(const Words& words, std::uint64_t bit_length) {
     for (unsigned i = 0; i < tail_words && tail_start + i < words.size(); ++i) {
         tail[i] = words[tail_start + i];
     }
-    if (tail_bits % 32 != 0) {
-        tail[tail_bits / 32] &= ~std::uint32_t{0} << (32 - tail_bits % 32);
-    }
-    tail[tail_bits / 32] |= 0x80000000u >> (tail_bits % 32);
-    const unsigned tail_blocks = tail_bits + 1 + 64 > 512 ? 2 : 1;
-    tail[tail_blocks * 16 - 2] = static_cast<std::uint32_t>(bit_length >> 32);
-    tail[tail_blocks * 16 - 1] = static_cast<std::uint32_t>(bit_length);
-    for (unsigned block = 0; block < tail_blocks; ++block) {
-        compress(state, tail + 16 * block);
-    }
+    finish_tail(state, tail, tail_bits, bit_length);
     return Words(state, state + 5);
 }
 
@@ -204,13 +212,10 @@ void Sha1Hasher::add(const std::uint8_t* data, std::size_t size) {
 }
 
 Bytes Sha1Hasher::finish() {
-    const std::uint64_t bit_length = total_bytes_ * 8;
-    std::uint8_t padding[72] = {0x80};
-    std::size_t padding_size = (pending_size_ < 56 ? 56 : 120) - pending_size_;
-    std::uint8_t length_field[8];
-    store_big_endian(static_cast<std::uint32_t>(bit_length >> 32), length_field);
-    store_big_endian(static_cast<std::uint32_t>(bit_length), length_field + 4);
-    add(padding, padding_size);
-    add(length_field, sizeof length_field);
+    std::uint32_t tail[32] = {};
+    for (std::size_t k = 0; k < pending_size_; ++k) {
+        tail[k / 4] |= std::uint32_t{pending_[k]} << (24 - 8 * (k % 4));
+    }
+    finish_tail(state_, tail, static_cast<unsigned>(pending_size_ * 8), total_bytes_ * 8);
     return words_to_bytes(Words(state_, state_ + 5));
 }
