@@ -115,32 +115,12 @@ Text mid_text(const Text& text, int start, int count) {
     return count < 0 ? text.substr(from) : text.substr(from, static_cast<std::size_t>(count));
 }
 
-TextArray split_text(const Text& text, const Text& separator) {
-    TextArray pieces;
-    if (text.empty()) {
-        return pieces;
-    }
-    if (separator.empty()) {
-        pieces.push_back(text);
-        return pieces;
-    }
-    // One walk over the characters: a separator counts where a character begins and
-    // not inside the previous separator.
-    std::size_t from = 0;
-    for (std::size_t i = 0; i < text.size();
-         i += is_gbk_lead_byte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
-        if (i >= from && matches_at(text, i, separator, false)) {
-            pieces.push_back(text.substr(from, i - from));
-            from = i + separator.size();
-        }
-    }
-    if (from < text.size()) {
-        pieces.push_back(text.substr(from));
-    }
-    return pieces;
-}
+namespace {
 
-TextArray split_bytes(const Text& text, const Text& separator) {
+// The pieces between separators; `next(from)` gives where the next separator at or
+// after `from` begins, or npos. Empty text has no pieces.
+template <typename NextSeparator>
+TextArray split_with(const Text& text, const Text& separator, NextSeparator next) {
     TextArray pieces;
     if (text.empty()) {
         return pieces;
@@ -150,7 +130,7 @@ TextArray split_bytes(const Text& text, const Text& separator) {
         return pieces;
     }
     std::size_t from = 0;
-    for (std::size_t at = text.find(separator); at != Text::npos; at = text.find(separator, from)) {
+    for (std::size_t at = next(from); at != Text::npos; at = next(from)) {
         pieces.push_back(text.substr(from, at - from));
         from = at + separator.size();
     }
@@ -158,6 +138,28 @@ TextArray split_bytes(const Text& text, const Text& separator) {
         pieces.push_back(text.substr(from));
     }
     return pieces;
+}
+
+}  // namespace
+
+TextArray split_text(const Text& text, const Text& separator) {
+    // One walk over the characters: a separator counts where a character begins and
+    // not inside the previous separator.
+    std::size_t i = 0;
+    return split_with(text, separator, [&](std::size_t from) {
+        for (; i < text.size();
+             i += is_gbk_lead_byte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
+            if (i >= from && matches_at(text, i, separator, false)) {
+                return i;
+            }
+        }
+        return Text::npos;
+    });
+}
+
+TextArray split_bytes(const Text& text, const Text& separator) {
+    return split_with(text, separator,
+                      [&](std::size_t from) { return text.find(separator, from); });
 }
 
 Text join_texts(const TextArray& pieces, const Text& separator) {
