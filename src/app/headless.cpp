@@ -79,12 +79,16 @@ int run_headless(int argc, char** argv, const CommandLine& line) {
     initialise_settings_and_log(/*mask_secret=*/true);
     settings().is_running = 0;
     timer.on_tick([&cycle] { cycle.check(); });
-    on_termination_signal([&cycle, &quit] {
+    bool stopped = false;
+    on_termination_signal([&cycle, &quit, &stopped] {
+        stopped = true;
         cycle.stop();
         quit(0);
     });
 
     const bool started = cycle.start();
+    // A stop that came during the first check, before any loop could take it.
+    run_pending_termination_handler();
     starting = false;
     for (const Text& text : start_messages) {
         write_to(stderr, text + "\n");
@@ -95,8 +99,9 @@ int run_headless(int argc, char** argv, const CommandLine& line) {
         std::fprintf(stderr, "%s: settings file: %s\n", line.program, settings_file_path().c_str());
         return kExitRefused;
     }
-    if (line.once && !exit_code) {
-        return once_exit_code(cycle.last_outcome());
+    if (line.once) {
+        // A check cut short by a stop decided nothing: not "updated or in sync".
+        return stopped ? kExitTransient : once_exit_code(cycle.last_outcome());
     }
     if (!start_messages.empty()) {
         // The first check found no address, or the settings or account must change.

@@ -29,6 +29,11 @@ std::vector<UnreadableSetting>& unreadable_settings() {
     return list;
 }
 
+bool& file_unreadable() {
+    static bool unreadable = false;
+    return unreadable;
+}
+
 void load_text(Text& field, const Text& section, const Text& key) {
     bool lossy = false;
     field = read_profile_string(section, key, settings_file_path(), lossy);
@@ -108,6 +113,8 @@ void load_settings() {
     using namespace settings_keys;
     Settings& s = settings();
     unreadable_settings().clear();
+    Text content;
+    file_unreadable() = read_file_if_present(settings_file_path(), content) == FileRead::failed;
     s.current_line = text_to_int(read_setting(kLineSection, kLineKey));
     for (int line = 1; line <= 6; ++line) {
         load_text(s.line_urls[static_cast<std::size_t>(line)], kUrlSection, url_key(line));
@@ -118,6 +125,10 @@ void load_settings() {
     load_text(s.domain_name, kAliyunSection, kDomainName);
     load_text(s.record_id, kAliyunSection, kRecordId);
     load_text(s.host_record, kAliyunSection, kHostRecord);
+}
+
+bool settings_file_unreadable() {
+    return file_unreadable();
 }
 
 Text first_unreadable_setting() {

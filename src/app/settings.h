@@ -55,3 +55,6 @@ void load_settings();
 // The key of the first setting load_settings() found holding characters GBK cannot
 // hold, while its field still has the text it was read as; empty when there is none.
 Text first_unreadable_setting();
+// True when load_settings() found the file there but could not read it (permissions,
+// an I/O error): its empty values are then no word about what the file holds.
+bool settings_file_unreadable();

@@ -15,11 +15,19 @@ Text masked_secret(const Text& secret) {
 
 void initialise_settings_and_log(bool mask_secret) {
     log_line("********** 欢迎使用岚桥 **********");
-    if (file_exists(settings_file_path())) {
-        log_line("配置文件已存在，开始读取配置文件...");
-    } else {
-        log_line("配置文件不存在，创建默认配置文件....");
-        write_default_settings();
+    Text content;
+    switch (read_file_if_present(settings_file_path(), content)) {
+        case FileRead::read:
+            log_line("配置文件已存在，开始读取配置文件...");
+            break;
+        case FileRead::missing:
+            log_line("配置文件不存在，创建默认配置文件....");
+            write_default_settings();
+            break;
+        case FileRead::failed:
+            // Not "missing": defaults written over it would hide the user's file.
+            log_line("配置文件无法读取，请检查配置文件的权限");
+            break;
     }
     load_settings();
     log_line("配置文件初始化完毕。");

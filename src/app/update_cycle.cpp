@@ -27,6 +27,14 @@ bool aborted() {
 UpdateCycle::UpdateCycle(Timer& timer) : timer_(timer) {}
 
 bool UpdateCycle::start() {
+    // What an unreadable file gave is no setting: read it again, it may be mended by now.
+    if (settings_file_unreadable()) {
+        load_settings();
+        if (settings_file_unreadable()) {
+            message_box("配置文件无法读取，请检查配置文件的权限后再试");
+            return false;
+        }
+    }
     Settings& s = settings();
     if (s.access_key_id.empty() || s.access_secret.empty()) {
         message_box("请先设置阿里云API密钥！");
@@ -48,7 +56,7 @@ bool UpdateCycle::start() {
     }
     s.is_running = 1;
     last_halt_ = Halt::none;
-    checks_since_start_ = 0;
+    checks_until_read_back_ = 0;
     timer_.set_period(period_ms_);
     log_line("********** 开始解析IP **********");
     check();
@@ -98,24 +106,34 @@ void UpdateCycle::halt_for(const ApiVerdict& verdict) {
     message_box(cause_message(verdict.cause));
 }
 
-bool UpdateCycle::read_back_record() {
+UpdateCycle::ReadBack UpdateCycle::read_back_record() {
     Settings& s = settings();
     const RecordInfo info = api_client().describe_domain_record_info(s.record_id);
     if (aborted()) {
-        return false;
+        return ReadBack::halted;
     }
     const ApiVerdict state = record_state_verdict(info);
     if (state.outcome == ApiOutcome::permanent) {
         halt_for(state);
-        return false;
+        return ReadBack::halted;
     }
-    // No answer or a transient error: the stored value stands for this check.
-    if (state.outcome == ApiOutcome::success && info.value != s.resolved_ip) {
+    if (state.outcome != ApiOutcome::success) {
+        return ReadBack::unanswered;  // the stored value stands for this check
+    }
+    if (info.value != s.resolved_ip) {
         log_line("解析记录当前值：" + info.value);
-        s.resolved_ip = info.value;
-        write_setting(settings_keys::kAliyunSection, settings_keys::kResolvedIp, info.value);
+        store_resolved_ip(info.value);
     }
-    return true;
+    return ReadBack::read;
+}
+
+void UpdateCycle::store_resolved_ip(const Text& ip) {
+    settings().resolved_ip = ip;
+    // The record is right either way; an address left stale in the file costs one more
+    // update after a restart, but the user must hear that the file refused it.
+    if (!write_setting(settings_keys::kAliyunSection, settings_keys::kResolvedIp, ip)) {
+        log_line("当前解析IP未能写入配置文件，请检查配置文件的权限");
+    }
 }
 
 void UpdateCycle::run_check() {
@@ -135,9 +153,15 @@ void UpdateCycle::run_check() {
         return;
     }
     log_line("当前公网IP：" + ip);
-    if (checks_since_start_++ % kReadBackEvery == 0 && !read_back_record()) {
-        return;
+    if (checks_until_read_back_ == 0) {
+        const ReadBack read_back = read_back_record();
+        if (read_back == ReadBack::halted) {
+            return;
+        }
+        // A read-back that got no answer is tried again at the next check, not in an hour.
+        checks_until_read_back_ = read_back == ReadBack::read ? kReadBackEvery : 1;
     }
+    --checks_until_read_back_;
     log_line("当前解析IP：" + s.resolved_ip);
     if (s.resolved_ip == ip) {
         log_line("当前公网IP和解析IP相同。等待60s后再次检测...");
@@ -152,8 +176,7 @@ void UpdateCycle::run_check() {
     switch (verdict.outcome) {
         case ApiOutcome::success:
         case ApiOutcome::in_sync:
-            s.resolved_ip = ip;
-            write_setting(settings_keys::kAliyunSection, settings_keys::kResolvedIp, ip);
+            store_resolved_ip(ip);
             log_line("IP解析完毕，等待60s后再次检测...");
             last_outcome_ = Outcome::updated;
             return;

@@ -42,12 +42,15 @@ class UpdateCycle {
     void halt(Halt reason);  // stops without a log line
     void halt_for(const ApiVerdict& verdict);
     void run_check();
-    // False when the record may not be kept (the cycle has then stopped).
-    bool read_back_record();
+    enum class ReadBack { read, unanswered, halted };
+    // `halted` when the check must end: aborted, or the record may not be kept (the
+    // cycle has then stopped); `unanswered` leaves the stored value standing.
+    ReadBack read_back_record();
+    void store_resolved_ip(const Text& ip);
 
     Timer& timer_;
     bool checking_ = false;  // a tick that arrives during a check is skipped
-    int checks_since_start_ = 0;
+    int checks_until_read_back_ = 0;
     Halt last_halt_ = Halt::none;
     Outcome last_outcome_ = Outcome::none;
     int period_ms_ = 60000;

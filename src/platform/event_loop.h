@@ -31,6 +31,9 @@ void quit_main_loop(int exit_code);
 // Runs `handler` on the message loop when SIGTERM, SIGINT or SIGHUP arrives; the
 // transfer under way is aborted at once.
 void on_termination_signal(std::function<void()> handler);
+// Runs that handler now when a stop signal came while no loop was running (during a
+// check made before the loop starts); true when it ran.
+bool run_pending_termination_handler();
 
 // Not visible; period 0 means stopped.
 class Timer {

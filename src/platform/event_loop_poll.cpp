@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/event_loop.h"
@@ -127,7 +129,9 @@ int run_main_loop() {
 #endif
         const int ready = ::poll(&entry, signals >= 0 ? 1 : 0, timeout);
         if (ready < 0 && errno != EINTR) {
-            break;
+            // Not a stop anyone asked for: a service manager must see a failure.
+            std::fprintf(stderr, "poll: %s\n", std::strerror(errno));
+            return 1;
         }
         if (ready > 0 && (entry.revents & POLLIN) != 0) {
             drain_stop_signal_pipe();
@@ -152,4 +156,14 @@ void on_termination_signal(std::function<void()> handler) {
     }
     loop().on_signal = std::move(handler);
     loop().watch_signals = true;
+}
+
+bool run_pending_termination_handler() {
+    if (!loop().watch_signals || !take_pending_stop_signal()) {
+        return false;
+    }
+    if (loop().on_signal) {
+        loop().on_signal();
+    }
+    return true;
 }

@@ -9,10 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -127,17 +127,30 @@ bool make_private_folders(const Text& folder) {
 }
 
 bool read_whole_file(const Text& path, Text& content) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
+    return read_file_if_present(path, content) == FileRead::read;
+}
+
+FileRead read_file_if_present(const Text& path, Text& content) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT ? FileRead::missing : FileRead::failed;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        return false;
+    Text bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            ::close(fd);
+            return FileRead::failed;
+        }
     }
-    content = buffer.str();
-    return true;
+    ::close(fd);
+    content = std::move(bytes);
+    return FileRead::read;
 }
 
 FileUpdateLock::FileUpdateLock(const Text& path) {

@@ -19,6 +19,11 @@ bool folder_is_writable(const Text& folder);
 bool make_private_folders(const Text& folder);
 // Reads a whole file; false when it cannot be read.
 bool read_whole_file(const Text& path, Text& content);
+// Reads a whole file, telling a file that is not there from one that cannot be read
+// (no permission, an I/O error part-way, a folder): a read that fails part-way must
+// never pass for a shorter file, or the next rewrite would drop the rest.
+enum class FileRead { read, missing, failed };
+FileRead read_file_if_present(const Text& path, Text& content);
 
 // Serialises read-modify-replace cycles of one file across processes for as long as
 // it lives. The lock is held on "<file>.lock" beside it, since the file itself is

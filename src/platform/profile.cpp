@@ -283,7 +283,7 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
         return false;
     }
     Text file;
-    if (file_exists(path) && !read_whole_file(path, file)) {
+    if (read_file_if_present(path, file) == FileRead::failed) {
         return false;
     }
     std::vector<Line> lines;

@@ -39,6 +39,15 @@ int stop_signal_pipe() {
     return g_pipe[0];
 }
 
+bool take_pending_stop_signal() {
+    char buffer[16];
+    bool taken = false;
+    while (g_pipe[0] >= 0 && ::read(g_pipe[0], buffer, sizeof buffer) > 0) {
+        taken = true;
+    }
+    return taken;
+}
+
 void drain_stop_signal_pipe() {
     char buffer[16];
     while (g_pipe[0] >= 0 && ::read(g_pipe[0], buffer, sizeof buffer) > 0) {

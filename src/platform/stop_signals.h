@@ -6,3 +6,5 @@
 int stop_signal_pipe();
 // Empties the pipe after the loop saw it readable.
 void drain_stop_signal_pipe();
+// Empties the pipe without waiting; true when a stop signal was waiting in it.
+bool take_pending_stop_signal();

@@ -220,16 +220,34 @@ void quit_main_loop(int exit_code) {
     QCoreApplication::exit(exit_code);
 }
 
+namespace {
+
+std::function<void()>& termination_handler() {
+    static std::function<void()> handler;
+    return handler;
+}
+
+}  // namespace
+
 void on_termination_signal(std::function<void()> handler) {
     const int pipe = stop_signal_pipe();
     if (pipe < 0) {
         return;
     }
+    termination_handler() = std::move(handler);
     auto* notifier = new QSocketNotifier(pipe, QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, [handler = std::move(handler)]() {
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
         drain_stop_signal_pipe();
-        handler();
+        termination_handler()();
     });
+}
+
+bool run_pending_termination_handler() {
+    if (!termination_handler() || !take_pending_stop_signal()) {
+        return false;
+    }
+    termination_handler()();
+    return true;
 }
 
 void Control::let_through_while_busy() {

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <mutex>
 #include <random>
@@ -362,6 +365,56 @@ TEST_F(UpdateCycleTest, FailingLineStopsTheCycleWithAMessage) {
     EXPECT_EQ(settings().is_running, 0);
     EXPECT_EQ(window.timer().period(), 0);
     EXPECT_EQ(fake_.request_count("UpdateDomainRecord"), 0);
+}
+
+// A read-back that got no answer leaves the stored value for that check only: the
+// next check asks again instead of waiting an hour with a wrong record.
+TEST_F(UpdateCycleTest, AReadBackWithoutAnswerIsAskedAgainAtTheNextCheck) {
+    write_config("203.0.113.7", "key-id", "198.51.100.9");
+    fake_.fail_next("ServiceUnavailable", "busy", 503, 1, "DescribeDomainRecordInfo");
+    MainWindow window;
+    new_lines(window);
+    window.start_button().click();
+    EXPECT_EQ(new_lines(window), (std::vector<Text>{kStartLine, "当前公网IP：203.0.113.7",
+                                                    "当前解析IP：203.0.113.7", kSameLine}));
+    window.timer().fire();
+    EXPECT_EQ(new_lines(window),
+              (std::vector<Text>{"当前公网IP：203.0.113.7", "解析记录当前值：198.51.100.9",
+                                 "当前解析IP：198.51.100.9", kDifferentLine, kUpdatedLine}));
+    EXPECT_EQ(record_value(), "203.0.113.7");
+    window.timer().fire();
+    EXPECT_EQ(fake_.request_count("DescribeDomainRecordInfo"), 2);
+}
+
+// A file that is there but cannot be read is not "missing": no defaults over it, no
+// start on the empty values it gave, and a start after it is mended reads it again.
+// An address the file refuses to store is said, and the record still counts as right.
+TEST_F(UpdateCycleTest, ASettingsFileThatCannotBeReadOrWrittenIsSaid) {
+    ASSERT_EQ(::mkdir(settings_path().c_str(), 0700), 0);  // EISDIR at the first read
+    {
+        MainWindow window;
+        const std::vector<Text> lines = new_lines(window);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "配置文件无法读取，请检查配置文件的权限"),
+                  lines.end());
+        window.start_button().click();
+        EXPECT_EQ(messages_, std::vector<Text>{"配置文件无法读取，请检查配置文件的权限后再试"});
+        EXPECT_EQ(::rmdir(settings_path().c_str()), 0) << "something was written into it";
+
+        messages_.clear();
+        write_config("192.0.2.1");
+        new_lines(window);
+        ASSERT_EQ(::chmod(settings_path().c_str(), 0444), 0);  // refused even for root
+        window.start_button().click();
+        EXPECT_TRUE(messages_.empty());
+        EXPECT_EQ(
+            new_lines(window),
+            (std::vector<Text>{kStartLine, "当前公网IP：203.0.113.7", "当前解析IP：192.0.2.1",
+                               kDifferentLine, "当前解析IP未能写入配置文件，请检查配置文件的权限",
+                               kUpdatedLine}));
+        EXPECT_EQ(record_value(), "203.0.113.7");
+        window.stop_button().click();
+    }
+    ::chmod(settings_path().c_str(), 0600);
 }
 
 TEST_F(UpdateCycleTest, StartRefusesWhatIsMissingOrRunning) {
