@@ -102,6 +102,12 @@ bool write_setting(const Text& section, const Text& key, const Text& value) {
     return write_profile_string(section, key, value, settings_file_path());
 }
 
+bool write_settings(const Text& section, const std::vector<ProfileValue>& values) {
+    return write_profile_strings(section, values, settings_file_path());
+}
+
+const Text kSettingsNotSaved = "保存失败：配置文件无法写入，本次修改仅在程序退出前有效";
+
 void write_default_settings() {
     using namespace settings_keys;
     write_setting(kLineSection, kLineKey, "1");

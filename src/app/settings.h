@@ -3,8 +3,10 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "base/text.h"
+#include "platform/profile.h"
 
 struct Settings {
     Text access_key_id;
@@ -49,6 +51,11 @@ void set_settings_file_override(const Text& path);
 // Reads or writes one key of the settings file; a missing key reads as empty.
 Text read_setting(const Text& section, const Text& key);
 bool write_setting(const Text& section, const Text& key, const Text& value);
+// Several keys of one section in one replacement of the file: a crash never leaves a
+// new RecordId beside an old host record, or a new key id beside an old secret.
+bool write_settings(const Text& section, const std::vector<ProfileValue>& values);
+// What a window says when the file refused a change: it holds until the program ends.
+extern const Text kSettingsNotSaved;
 
 void write_default_settings();
 void load_settings();

@@ -275,19 +275,11 @@ Text read_profile_string(const Text& section, const Text& key, const Text& path,
     return Text();
 }
 
-bool write_profile_string(const Text& section, const Text& key, const Text& value,
-                          const Text& path) {
-    // Held from the read to the rename: a concurrent writer's key is never lost.
-    FileUpdateLock lock(path);
-    if (!lock.held()) {
-        return false;
-    }
-    Text file;
-    if (read_file_if_present(path, file) == FileRead::failed) {
-        return false;
-    }
-    std::vector<Line> lines;
-    const Encoding encoding = decode_file(std::move(file), lines);
+namespace {
+
+// Sets [section] key = value in the lines of a file, as write_profile_string does.
+void set_key(std::vector<Line>& lines, const Encoding& encoding, const Text& section,
+             const Text& key, const Text& value) {
     const Text file_section = encoding.to_file(section);
     const Text key_name = encoding.to_file(key);
     const Text clean_value = encoding.to_file(one_line(value));
@@ -300,7 +292,7 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
         }
         lines.push_back({"[" + file_section + "]", kCrLf});
         lines.push_back({key_name + "=" + clean_value, kCrLf});
-        return replace_file_atomically(path, join_lines(lines, encoding));
+        return;
     }
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         if (!may_be_key_line_for(lines[i].content, key_name)) {
@@ -309,7 +301,7 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
         auto kv = key_line(lines[i].content, encoding);
         if (kv && equal_ignoring_case(kv->first, key_name)) {
             lines[i].content = kv->first + "=" + clean_value;
-            return replace_file_atomically(path, join_lines(lines, encoding));
+            return;
         }
     }
     // New key: after the section's last non-blank line.
@@ -324,5 +316,30 @@ bool write_profile_string(const Text& section, const Text& key, const Text& valu
     }
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
                  Line{key_name + "=" + clean_value, kCrLf});
+}
+
+}  // namespace
+
+bool write_profile_string(const Text& section, const Text& key, const Text& value,
+                          const Text& path) {
+    return write_profile_strings(section, {{key, value}}, path);
+}
+
+bool write_profile_strings(const Text& section, const std::vector<ProfileValue>& values,
+                           const Text& path) {
+    // Held from the read to the rename: a concurrent writer's key is never lost.
+    FileUpdateLock lock(path);
+    if (!lock.held()) {
+        return false;
+    }
+    Text file;
+    if (read_file_if_present(path, file) == FileRead::failed) {
+        return false;
+    }
+    std::vector<Line> lines;
+    const Encoding encoding = decode_file(std::move(file), lines);
+    for (const ProfileValue& value : values) {
+        set_key(lines, encoding, section, value.key, value.value);
+    }
     return replace_file_atomically(path, join_lines(lines, encoding));
 }

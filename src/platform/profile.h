@@ -3,6 +3,8 @@
 // first of duplicated sections or keys wins, and a write changes only its own line.
 #pragma once
 
+#include <vector>
+
 #include "base/text.h"
 
 // The value of [section] key, without surrounding blanks or matching quotes;
@@ -18,3 +20,11 @@ Text read_profile_string(const Text& section, const Text& key, const Text& path,
 // be written or is read-only; the old file is then untouched.
 bool write_profile_string(const Text& section, const Text& key, const Text& value,
                           const Text& path);
+// Sets several keys of one section in a single replacement of the file, so that keys
+// that only make sense together are never found half-changed after a crash.
+struct ProfileValue {
+    Text key;
+    Text value;
+};
+bool write_profile_strings(const Text& section, const std::vector<ProfileValue>& values,
+                           const Text& path);

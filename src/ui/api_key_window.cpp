@@ -21,10 +21,11 @@ void ApiKeyWindow::on_save() {
     Settings& s = settings();
     s.access_key_id = id_box_.text();
     s.access_secret = secret_box_.text();
-    write_setting(settings_keys::kAliyunSection, settings_keys::kAccessKeyId, id_box_.text());
-    write_setting(settings_keys::kAliyunSection, settings_keys::kAccessSecret, secret_box_.text());
+    const bool saved = write_settings(settings_keys::kAliyunSection,
+                                      {{settings_keys::kAccessKeyId, s.access_key_id},
+                                       {settings_keys::kAccessSecret, s.access_secret}});
     log_line("********** 已选择新的阿里云密钥 **********");
     log_line("accessKeyId：" + s.access_key_id);
     log_line("accessSecret：" + s.access_secret);
-    message_box("保存成功");
+    message_box(saved ? "保存成功" : kSettingsNotSaved);
 }

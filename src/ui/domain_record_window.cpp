@@ -160,10 +160,10 @@ void DomainRecordWindow::on_confirm() {
     s.record_id = record_list_.cell(row, kRecordIdColumn);
 
     using namespace settings_keys;
-    write_setting(kAliyunSection, kResolvedIp, s.resolved_ip);
-    write_setting(kAliyunSection, kDomainName, s.domain_name);
-    write_setting(kAliyunSection, kRecordId, s.record_id);
-    write_setting(kAliyunSection, kHostRecord, s.host_record);
+    const bool saved = write_settings(kAliyunSection, {{kResolvedIp, s.resolved_ip},
+                                                       {kDomainName, s.domain_name},
+                                                       {kRecordId, s.record_id},
+                                                       {kHostRecord, s.host_record}});
 
     log_line("********** 已选择新的域名 **********");
     log_line("当前解析域名：" + s.domain_name);
@@ -171,7 +171,9 @@ void DomainRecordWindow::on_confirm() {
     log_line("当前解析IP：" + s.resolved_ip);
     log_line("当前解析ID：" + s.record_id);
 
-    if (s.host_record == "@") {
+    if (!saved) {
+        message_box(kSettingsNotSaved);
+    } else if (s.host_record == "@") {
         message_box("当前已选择：" + s.domain_name);
     } else {
         message_box("当前已选择：" + s.host_record + "." + s.domain_name);

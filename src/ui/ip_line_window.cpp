@@ -2,6 +2,7 @@
 #include "ui/ip_line_window.h"
 
 #include <string>
+#include <vector>
 
 #include "app/activity_log.h"
 #include "app/ip_probe.h"
@@ -58,15 +59,17 @@ IpLineWindow::IpLineWindow()
 void IpLineWindow::on_save() {
     Settings& s = settings();
     const Text line = std::to_string(s.current_line);
-    write_setting(settings_keys::kLineSection, settings_keys::kLineKey, line);
+    bool saved = write_setting(settings_keys::kLineSection, settings_keys::kLineKey, line);
+    std::vector<ProfileValue> urls;
     for (int n = 1; n <= kLines; ++n) {
         // What was saved is what the next check probes.
         s.line_urls[static_cast<std::size_t>(n)] = line_box(n).text();
-        write_setting(settings_keys::kUrlSection, settings_keys::url_key(n), line_box(n).text());
+        urls.push_back({settings_keys::url_key(n), line_box(n).text()});
     }
+    saved = write_settings(settings_keys::kUrlSection, urls) && saved;
     log_line("********** 已选择新的IP线路 **********");
     log_line("当前IP线路：线路" + line);
-    message_box("保存成功，当前为线路" + line);
+    message_box(saved ? "保存成功，当前为线路" + line : kSettingsNotSaved);
 }
 
 void IpLineWindow::on_test() {

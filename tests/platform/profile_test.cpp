@@ -284,6 +284,30 @@ TEST(ProfileWrite, TwoProcessesLoseNoKey) {
     set_durable_writes_for_testing(true);
 }
 
+// Keys set together leave the bytes that setting them one by one leaves, in one
+// replacement: a read-only file gets none of them.
+TEST(ProfileWrite, SeveralKeysInOneReplacement) {
+    const std::vector<ProfileValue> values = {
+        {"当前解析ID", "101"}, {"当前主机记录", "www"}, {"accessKeyId", "k2"}};
+    for (const std::string before :
+         {"", "[aliyun]\r\naccessKeyId=k\r\n\r\n[x]\r\ny=1", "\xEF\xBB\xBF[ALIYUN]\nb=2\n"}) {
+        TempDir dir;
+        const std::string one_by_one = dir.file("a.ini");
+        const std::string together = dir.file("b.ini");
+        write_file_bytes(one_by_one, before);
+        write_file_bytes(together, before);
+        for (const ProfileValue& v : values) {
+            ASSERT_TRUE(write_profile_string("aliyun", v.key, v.value, one_by_one));
+        }
+        ASSERT_TRUE(write_profile_strings("aliyun", values, together));
+        EXPECT_EQ(read_file_bytes(together), read_file_bytes(one_by_one)) << before;
+
+        ASSERT_EQ(::chmod(together.c_str(), 0444), 0);
+        EXPECT_FALSE(write_profile_strings("aliyun", {{"当前解析ID", "999"}}, together));
+        EXPECT_EQ(read_profile_string("aliyun", "当前解析ID", together), "101");
+    }
+}
+
 // A crash between creating the temporary file and the rename leaves it, Secret and all.
 TEST(ProfileWrite, StaleTemporaryFilesAreRemoved) {
     TempDir dir;

@@ -3,6 +3,7 @@
 #include "ui/api_key_window.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/settings.h"
 #include "ui/main_window.h"
@@ -54,6 +55,18 @@ TEST_F(ApiKeyWindowTest, SaveStoresLogsAndConfirmsEveryTime) {
             EXPECT_EQ(messages_, std::vector<Text>{"保存成功"});
         }
     }
+}
+
+TEST_F(ApiKeyWindowTest, KeysTheFileRefusesAreNoSuccess) {
+    write_file_bytes(settings_path(), "[aliyun]\r\naccessKeyId=old\r\n");
+    ASSERT_EQ(::chmod(settings_path().c_str(), 0444), 0);  // refused even for root
+    ApiKeyWindow w;
+    w.id_box().set_text("new");
+    w.save_button().click();
+    ::chmod(settings_path().c_str(), 0600);
+    EXPECT_EQ(messages_, std::vector<Text>{kSettingsNotSaved});
+    EXPECT_EQ(file_text(), "[aliyun]\r\naccessKeyId=old\r\n");
+    EXPECT_EQ(settings().access_key_id, "new");
 }
 
 TEST_F(ApiKeyWindowTest, MainWindowOpensItModally) {

@@ -4,6 +4,7 @@
 #include "ui/domain_record_window.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -237,6 +238,22 @@ TEST_F(DomainRecordWindowTest, ConfirmStoresTheChoice) {
         EXPECT_EQ(s.access_key_id, "testid");
         EXPECT_EQ(s.access_secret, "testsecret");
     }
+}
+
+// A file that refuses the change is said, not "selected": the choice holds in memory.
+TEST_F(DomainRecordWindowTest, AChoiceTheFileRefusesIsSaid) {
+    add_example_records();
+    write_file_bytes(settings_path(), kKeysInFile);
+    ASSERT_EQ(::chmod(settings_path().c_str(), 0444), 0);  // refused even for root
+    DomainRecordWindow w;
+    list_records(w, "example.com");
+    select_record(w, "www");
+    w.confirm_button().click();
+    ::chmod(settings_path().c_str(), 0600);
+    EXPECT_EQ(messages_, std::vector<Text>{kSettingsNotSaved});
+    EXPECT_EQ(file_text(), kKeysInFile);
+    EXPECT_EQ(settings().record_id, "101");
+    EXPECT_EQ(settings().host_record, "www");
 }
 
 TEST_F(DomainRecordWindowTest, TheRowsKeepTheDomainTheyWereListedFor) {

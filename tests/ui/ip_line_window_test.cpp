@@ -3,6 +3,7 @@
 #include "ui/ip_line_window.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/settings.h"
 #include "ui/main_window.h"
@@ -96,6 +97,18 @@ TEST_F(IpLineWindowTest, SaveWritesTheLineAndTheSixUrlsAsTheyStand) {
     EXPECT_EQ(settings().line_urls[1], "");
     EXPECT_EQ(settings().line_urls[5], "不是网址");
     EXPECT_EQ(settings().current_line, 5);
+}
+
+TEST_F(IpLineWindowTest, LinesTheFileRefusesAreNoSuccess) {
+    write_file_bytes(settings_path(), "");
+    ASSERT_EQ(::chmod(settings_path().c_str(), 0444), 0);  // refused even for root
+    IpLineWindow w;
+    w.line_box(2).set_text("http://b/");
+    w.save_button().click();
+    ::chmod(settings_path().c_str(), 0600);
+    EXPECT_EQ(messages_, std::vector<Text>{kSettingsNotSaved});
+    EXPECT_EQ(file_text(), "");
+    EXPECT_EQ(settings().line_urls[2], "http://b/");
 }
 
 TEST_F(IpLineWindowTest, SaveWithNoLineChosenWritesZero) {
