@@ -22,15 +22,6 @@ Text encoded(const Text& value) {
     return percent_encode(value, true, true);
 }
 
-// The number of "HTTP/1.1 200 OK"; 0 when the block has no status line.
-int status_of(const Text& headers) {
-    if (headers.rfind("HTTP/", 0) != 0) {
-        return 0;
-    }
-    std::size_t space = headers.find(' ');
-    return space == Text::npos ? 0 : std::atoi(headers.c_str() + space + 1);
-}
-
 }  // namespace
 
 ApiVerdict record_state_verdict(const RecordInfo& info) {
@@ -55,16 +46,17 @@ DnsApiClient::DnsApiClient(ApiAccess access, ServerClock* clock, Notice notice)
 
 ApiReply DnsApiClient::post(const Text& action_parameters, std::int64_t clock_offset) {
     const Text body = sign_request(access_, action_parameters, clock_offset);
-    Text headers;
     // No redirect: a redirected POST would arrive as a GET and answer something else.
-    bool complete = false;
-    Bytes answer = web_request(access_.endpoint, kWebPost, body, nullptr, nullptr, Text(), &headers,
-                               /*no_redirect=*/true, nullptr, Text(), true, true, true, &complete);
+    // The exchange, not the 5000-byte header buffer, says how the service answered: a
+    // gateway's long cookies must not turn a done update into "no answer".
+    WebExchange exchange;
+    Bytes answer = web_request(access_.endpoint, kWebPost, body, nullptr, nullptr, Text(), nullptr,
+                               /*no_redirect=*/true, nullptr, Text(), true, true, true, &exchange);
     ApiReply reply;
-    reply.http_status = status_of(headers);
+    reply.http_status = exchange.status_code;
     // An answer cut short is no answer: its JSON could end anywhere.
-    reply.answered = reply.http_status > 0 && complete;
-    reply.date = header_value(headers, "Date").value_or(Text());
+    reply.answered = reply.http_status > 0 && exchange.complete;
+    reply.date = header_value(exchange.raw_headers, "Date").value_or(Text());
     reply.body = std::move(answer);
     return reply;
 }

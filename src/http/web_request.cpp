@@ -49,9 +49,9 @@ Text cookies_set_by(const Text& response_headers) {
 Bytes web_request(const Text& url, int method, const Text& body_text, Text* send_cookies,
                   Text* received_cookies, const Text& extra_headers, Text* response_headers,
                   bool no_redirect, Bytes* body_bytes, const Text& proxy, bool merge_cookies,
-                  bool complete_headers, bool normalize_header_names, bool* complete) {
-    if (complete != nullptr) {
-        *complete = false;
+                  bool complete_headers, bool normalize_header_names, WebExchange* exchange) {
+    if (exchange != nullptr) {
+        *exchange = WebExchange();
     }
     Text header_text =
         normalize_header_names ? ::normalize_header_names(extra_headers) : extra_headers;
@@ -126,9 +126,11 @@ Bytes web_request(const Text& url, int method, const Text& body_text, Text* send
     }
 
     Bytes result = request.take_body();
-    if (complete != nullptr) {
-        *complete = request.error() == HttpError::none && request.status_code() > 0 &&
-                    !request.body_truncated();
+    if (exchange != nullptr) {
+        exchange->complete = request.error() == HttpError::none && request.status_code() > 0 &&
+                             !request.body_truncated();
+        exchange->status_code = request.status_code();
+        exchange->raw_headers = request.raw_headers();
     }
     // A block that does not fit the header buffer reads as no headers at all.
     Text headers = request.raw_headers().size() < kHeaderBuffer ? request.raw_headers() : Text();

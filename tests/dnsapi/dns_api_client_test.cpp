@@ -260,6 +260,19 @@ TEST_F(DnsApiClientTest, AClockFarOffIsRepairedFromTheDateHeader) {
               (std::vector<std::string>{"InvalidTimeStamp.Expired", "InvalidTimeStamp.Expired"}));
 }
 
+// A gateway in front of the service may add kilobytes of cookies: the answer, its
+// status and its Date still count.
+TEST_F(DnsApiClientTest, ALongHeaderBlockIsStillAnAnswer) {
+    fake_.set_padding_header(6000);
+    fake_.set_clock([] { return std::int64_t{std::time(nullptr)} + 3600; });
+    std::string id = add_record("www");
+    ApiVerdict verdict = client().update_domain_record(id, "www", "203.0.113.7");
+    EXPECT_EQ(verdict.outcome, ApiOutcome::success) << verdict.failure;
+    EXPECT_EQ(notices_.size(), 1u);  // the clock was repaired from the Date header
+    EXPECT_EQ(fake_.record(id)->value, "203.0.113.7");
+    EXPECT_EQ(client().describe_domain_record_info(id).value, "203.0.113.7");
+}
+
 TEST_F(DnsApiClientTest, AClockThatCannotBeRepairedIsTransient) {
     fake_.set_clock([] { return std::int64_t{std::time(nullptr)} + 7200; });
     std::string id = add_record("www");

@@ -98,11 +98,13 @@ TEST(HostileServer, BodyIsCappedAndTheBytesReadAreKept) {
     Bytes body = client.response_body();
     EXPECT_EQ(body.size(), kHttpMaxBodyBytes);
     EXPECT_EQ(body.back(), 'z');
-    bool complete = true;
+    WebExchange exchange;
+    exchange.complete = true;
     Bytes answer = web_request(server.url("/"), kWebGet, Text(), nullptr, nullptr, Text(), nullptr,
-                               false, nullptr, Text(), true, true, true, &complete);
+                               false, nullptr, Text(), true, true, true, &exchange);
     EXPECT_EQ(answer.size(), kWebRequestMaxBody);
-    EXPECT_FALSE(complete);
+    EXPECT_FALSE(exchange.complete);
+    EXPECT_EQ(exchange.status_code, 200);
     EXPECT_TRUE(web_request(server.url("/")).size() == kWebRequestMaxBody);
 }
 

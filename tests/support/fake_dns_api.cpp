@@ -172,6 +172,11 @@ void FakeDnsApi::set_date_header(bool on) {
     date_header_ = on;
 }
 
+void FakeDnsApi::set_padding_header(std::size_t bytes) {
+    std::lock_guard lock(mutex_);
+    padding_header_ = bytes;
+}
+
 void FakeDnsApi::set_clock(std::function<std::int64_t()> unix_seconds) {
     std::lock_guard lock(mutex_);
     service_.set_clock(std::move(unix_seconds));
@@ -292,12 +297,14 @@ void FakeDnsApi::serve(const httplib::Request& req, httplib::Response& res) {
     std::string content_type = "application/json;charset=utf-8";
     std::string location;
     bool dated = true;
+    std::size_t padding = 0;
     std::int64_t now = 0;
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
         std::optional<Fault> fault = take_fault(request.param("Action"));
         dated = date_header_ && (!fault || fault->dated);
+        padding = padding_header_;
         now = service_.now();
         if (fault && fault->drop) {
             answer = {0, "", ""};
@@ -326,6 +333,9 @@ void FakeDnsApi::serve(const httplib::Request& req, httplib::Response& res) {
     }
     if (!location.empty()) {
         res.set_header("Location", location);
+    }
+    if (padding > 0) {
+        res.set_header("X-Padding", std::string(padding, 'p'));
     }
     if (observer) {
         observer(request, answer);

@@ -94,6 +94,8 @@ class FakeDnsApi {
                      const std::string& action = "", bool dated = true);
     // Answers carry no Date header while this is off.
     void set_date_header(bool on);
+    // Every answer carries a header of this many bytes, as a gateway's cookies may be.
+    void set_padding_header(std::size_t bytes);
 
   private:
     struct Fault {
@@ -126,4 +128,5 @@ class FakeDnsApi {
     std::vector<Fault> faults_;
     std::function<void(const FakeRequest&, const FakeAnswer&)> observer_;
     bool date_header_ = true;
+    std::size_t padding_header_ = 0;
 };
