@@ -1,7 +1,6 @@
 // The cloud DNS API client: sending an action, the update and the read-back.
 #include "dnsapi/dns_api_client.h"
 
-#include <cstdlib>
 #include <string>
 
 #include "base/header_block.h"

@@ -43,6 +43,11 @@ Listing list_every_page(DnsApiClient& client, const Text& action_parameters, con
         JsonDocument document;
         document.parse_utf8(reply_text(reply));
         if (!document.exists(list_path)) {
+            // A first page without a list is an empty account; a later one is no page of
+            // this listing, and the rows before it would pass for all of them.
+            if (page > 1) {
+                return failed_listing(no_answer_failure(reply.http_status));
+            }
             break;
         }
         const JsonValue list = document.get_object(list_path).engine();

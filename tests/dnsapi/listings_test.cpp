@@ -203,6 +203,19 @@ TEST_F(ListingsTest, AFailedLaterPageFailsTheWholeListing) {
     EXPECT_EQ(listing.error, "获取失败：ServiceUnavailable The request has failed.");
     EXPECT_EQ(listing.items.count(""), 0);
     EXPECT_EQ(fake_.request_count(), 2);
+
+    // A later page that is no page of the listing fails it too, rather than end it early.
+    first_answer = true;
+    fake_.set_observer([&](const FakeRequest&, const FakeAnswer&) {
+        if (first_answer.exchange(false)) {
+            fake_.answer_next(200, R"({"RequestId":"x","TotalCount":501})");
+        }
+    });
+    const Listing cut = describe_domain_records("big.com");
+    fake_.set_observer(nullptr);
+    EXPECT_EQ(cut.error, "获取失败：网络请求失败（HTTP 200）");
+    EXPECT_EQ(cut.items.count(""), 0);
+    EXPECT_EQ(cut.notice, "");
 }
 
 TEST(StripQuotes, RemovesEveryDoubleQuote) {
