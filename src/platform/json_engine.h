@@ -18,6 +18,10 @@ enum class JsonType { Undefined, Null, Boolean, Number, String, Array, Object };
 constexpr int kJsonMaxDepth = 512;
 constexpr std::size_t kJsonMaxTextSize = 16u * 1024u * 1024u;
 constexpr std::size_t kJsonMaxArrayGrowth = 65536;
+// Values one parse may make: a value costs up to ~60 times its text ("{}," makes an
+// object), so the text limit alone would let 8 MiB of answer take half a gigabyte.
+// A page of 500 records makes about 10,000.
+constexpr std::size_t kJsonMaxValues = 200000;
 
 struct JsonArray;
 struct JsonObject;
@@ -92,7 +96,8 @@ struct JsonObject {
 };
 
 // Strict JSON text (RFC 8259) in UTF-8; nothing for anything else, for empty text,
-// for nesting deeper than kJsonMaxDepth and for text over kJsonMaxTextSize.
+// for nesting deeper than kJsonMaxDepth, for text over kJsonMaxTextSize and for more
+// than kJsonMaxValues values.
 std::optional<JsonValue> parse_json(std::string_view utf8);
 
 // JSON text without whitespace, as JSON.stringify writes it; empty for undefined.

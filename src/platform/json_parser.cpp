@@ -53,7 +53,7 @@ class Parser {
     }
 
     bool parse_value(JsonValue& out, int depth) {
-        if (at_end()) {
+        if (at_end() || ++values_ > kJsonMaxValues) {
             return false;
         }
         switch (peek()) {
@@ -345,6 +345,7 @@ class Parser {
 
     std::string_view s_;
     std::size_t pos_ = 0;
+    std::size_t values_ = 0;
 };
 
 }  // namespace

@@ -56,6 +56,16 @@ TEST(JsonEngine, ParseAcceptsJsonAndNothingElse) {
     }
     std::string huge = "\"" + std::string(kJsonMaxTextSize, 'a') + "\"";
     EXPECT_FALSE(parse_json(huge).has_value());
+    // Small text, many values: the value budget, not the text limit, stops it.
+    auto zeros = [](std::size_t n) {
+        std::string text = "[0";
+        for (std::size_t i = 1; i < n; ++i) {
+            text += ",0";
+        }
+        return text + "]";
+    };
+    EXPECT_TRUE(parse_json(zeros(1000)).has_value());
+    EXPECT_FALSE(parse_json(zeros(kJsonMaxValues)).has_value());
 }
 
 TEST(JsonEngine, StringifyWritesWhatTheScriptEngineWrites) {
