@@ -70,8 +70,13 @@ const Library& library() {
         bind(lib.handle, lib.slist_append, "curl_slist_append");
         bind(lib.handle, lib.slist_free_all, "curl_slist_free_all");
         bind(lib.handle, lib.getdate, "curl_getdate");
-        if (lib.multi_poll == nullptr || lib.getdate == nullptr || lib.easy_setopt == nullptr) {
-            std::fprintf(stderr, "libcurl is too old (7.66 or later is needed)\n");
+        // 7.85 brings CURLOPT_PROTOCOLS_STR: an older library would ignore the
+        // http/https-only rule without a word.
+        const curl_version_info_data* version =
+            lib.version_info != nullptr ? lib.version_info(CURLVERSION_NOW) : nullptr;
+        if (lib.multi_poll == nullptr || lib.getdate == nullptr || lib.easy_setopt == nullptr ||
+            version == nullptr || version->version_num < 0x075500) {
+            std::fprintf(stderr, "libcurl is too old (7.85 or later is needed)\n");
             std::abort();
         }
     });

@@ -525,6 +525,10 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // A stop or deadline during the name lookup leaves the resolver thread to finish on
+    // its own instead of waiting for it (up to the resolver's 30 s); older libcurl
+    // refuses the option and waits as before.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     if (session.ipv4_only()) {
         curl_easy_setopt(easy, CURLOPT_IPRESOLVE, static_cast<long>(CURL_IPRESOLVE_V4));
