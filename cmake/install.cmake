@@ -5,7 +5,18 @@ install(TARGETS ddns ddnsd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/ddns.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/ddns.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/ddns.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
-install(FILES packaging/ddnsd.service DESTINATION lib/systemd/system)
+# The unit names the daemon where this install puts it (the package's /usr/bin, or
+# /usr/local/bin for a plain `cmake --install`), which is known only at install time.
+install(CODE "
+  file(READ \"${CMAKE_SOURCE_DIR}/packaging/ddnsd.service\" unit)
+  string(REPLACE \"/usr/bin/ddnsd\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/ddnsd\"
+         unit \"\${unit}\")
+  string(REPLACE \"/usr/share/doc/ddns\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DOCDIR}\"
+         unit \"\${unit}\")
+  file(WRITE \"${CMAKE_CURRENT_BINARY_DIR}/unit/ddnsd.service\" \"\${unit}\")
+  file(INSTALL \"${CMAKE_CURRENT_BINARY_DIR}/unit/ddnsd.service\"
+       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/system\")
+")
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
