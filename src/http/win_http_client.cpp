@@ -69,6 +69,7 @@ WinHttpClient::WinHttpClient(const WinHttpClient& other)
 void WinHttpClient::open_session(const std::optional<Text>& user_agent) {
     session_ = std::make_shared<HttpSession>(user_agent.value_or(kDefaultUserAgent));
     receive_buffer_.assign(kInitialBuffer, 0);
+    body_length_ = 0;  // the body read into the old buffer is gone with it
 }
 
 void WinHttpClient::reset_options() {
@@ -194,7 +195,8 @@ bool WinHttpClient::send_bytes(const std::optional<Bytes>& body, std::optional<b
     if (!request_) {
         return false;
     }
-    int attempts = std::max(0, retries.value_or(0)) + 1;
+    const int retry_count = std::max(0, retries.value_or(0));
+    int attempts = retry_count < INT_MAX ? retry_count + 1 : INT_MAX;
     apply_request_options();
     const Bytes content = body.value_or(Bytes());
     if (auto_headers_) {
@@ -375,7 +377,7 @@ Bytes WinHttpClient::response_body() {
     if (!request_ || content_length_ == 0) {
         return Bytes();
     }
-    if (body_length_ != 0) {
+    if (body_length_ > 0 && static_cast<std::size_t>(body_length_) <= receive_buffer_.size()) {
         return Bytes(receive_buffer_.begin(), receive_buffer_.begin() + body_length_);
     }
     std::size_t capacity = content_length_ == -1 ? kInitialBuffer

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -545,7 +546,8 @@ HttpError HttpRequest::perform(const Text& url, const Text& verb, const Bytes& b
     set_login(easy, server_user_, server_password_, server_scheme_);
     set_certificate_options(easy, ignore_certificate_errors_);
     if (timeouts.connect > 0) {
-        long limit = timeouts.connect + std::max(0, timeouts.resolve);
+        long limit = static_cast<long>(std::min<long long>(
+            INT_MAX, static_cast<long long>(timeouts.connect) + std::max(0, timeouts.resolve)));
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limit);
     }
     const bool posts_body = set_verb_and_body(easy, verb, body);
