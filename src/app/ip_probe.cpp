@@ -2,16 +2,14 @@
 #include "app/ip_probe.h"
 
 #include "app/settings.h"
+#include "base/dotted_quad.h"
 #include "http/win_http_client.h"
-#include "script/regex_object.h"
 
 namespace {
 
 const Text kProbeUserAgent =
     "Mozilla/5.0 (iPhone; CPU iPhone OS 12_1_4 like Mac OS X) AppleWebKit/605.1.15 (KHTML, "
     "like Gecko) Mobile/16D57 MicroMessenger/7.0.3(0x17000321) NetType/WIFI Language/zh_CN";
-
-const Text kAddressPattern = "\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}\\.\\d{1,3}";
 
 constexpr std::size_t kMaxProbeBody = 1024 * 1024;
 
@@ -36,7 +34,6 @@ Text probe_public_ip() {
 
 Text probe_ip_line(const Text& url) {
     WinHttpClient client;
-    RegexObject regex;
     if (url.empty()) {
         return kLineEmpty;
     }
@@ -51,17 +48,18 @@ Text probe_ip_line(const Text& url) {
     client.set_max_body_bytes(kMaxProbeBody);
     client.open("GET", url);
     client.set_user_agent(kProbeUserAgent);
-    // A failed open or send leaves the body empty, which the pattern then does not match.
+    // A failed open or send leaves the body empty, which holds no address.
     client.send();
     // A body cut short could end inside the address ("198.51.100.2" of "198.51.100.234").
     if (!client.response_complete()) {
         return kLineFailed;
     }
-    Text body = client.response_text_utf8();
-
-    regex.create(kAddressPattern);
-    if (regex.match(body) < 1) {
+    // An error page is no address page: a proxy's or gateway's own (often private)
+    // address in it would be published as the machine's.
+    const int status = client.status_code();
+    if (status < 200 || status > 299) {
         return kLineFailed;
     }
-    return regex.match_text(1);
+    const Text address = first_dotted_quad(client.response_text_utf8());
+    return address.empty() ? kLineFailed : address;
 }

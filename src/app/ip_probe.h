@@ -1,5 +1,5 @@
-// The public IP probe: fetches an IP line's page and takes the first dotted quad
-// in it. Results other than an address are the two sentinels below.
+// The public IP probe: fetches an IP line's page and takes the first address that
+// stands alone in it. Results other than an address are the two sentinels below.
 #pragma once
 
 #include "base/text.h"

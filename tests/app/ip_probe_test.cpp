@@ -37,15 +37,16 @@ TEST_F(IpProbe, TakesTheFirstDottedQuadOfTheBody) {
     };
     const Case cases[] = {
         {"IP: 203.0.113.7", 200, "203.0.113.7"},
-        {"1234.5.6.7", 200, "234.5.6.7"},
-        {"1.2.3.4.5", 200, "1.2.3.4"},
-        {"999.999.999.999", 200, "999.999.999.999"},
-        {"nginx 1.18.0.2 says you are 203.0.113.7", 200, "1.18.0.2"},
+        {"1234.5.6.7 or 203.0.113.8", 200, "203.0.113.8"},  // no "234.5.6.7"
+        {"1.2.3.4.5", 200, kLineFailed},
+        {"999.999.999.999", 200, kLineFailed},
+        {"nginx 1.18.0.2 says you are 203.0.113.7", 200, "1.18.0.2"},  // looks like one
         {"<p>\xE4\xBD\xA0\xE7\x9A\x84IP\xEF\xBC\x9A"
          "198.51.100.23</p>",
          200, "198.51.100.23"},
         {"<h1>Not Found</h1>", 404, kLineFailed},
-        {"error from 10.0.0.1", 502, "10.0.0.1"},  // the status is never looked at
+        {"error from 10.0.0.1", 502, kLineFailed},  // a gateway's page, not the line's
+        {"IP: 203.0.113.7", 203, "203.0.113.7"},
         {"", 200, kLineFailed},
     };
     LoopbackServer server;
