@@ -137,9 +137,10 @@ std::optional<Text> section_name(const Text& line, const Encoding& encoding) {
     if (stripped.empty() || stripped[0] != '[') {
         return std::nullopt;
     }
-    // "]" is also a GBK trail byte, but never part of a UTF-8 sequence.
+    // "]" is also a GBK trail byte, but never part of a UTF-8 sequence (nor of a line a
+    // UTF-8 editor added to a GBK file).
     std::size_t close = stripped.find(']');
-    if (!encoding.utf8) {
+    if (!encoding.utf8 && !is_non_ascii_utf8(stripped)) {
         int at = find_text(stripped, "]", 2);
         close = at < 0 ? Text::npos : static_cast<std::size_t>(at) - 1;
     }
@@ -205,11 +206,37 @@ struct SectionRange {
     std::size_t end = 0;
 };
 
-std::optional<SectionRange> find_section(const std::vector<Line>& lines, const Text& section,
+// A section or key name as the file may spell it: in the file's own encoding and, in a
+// GBK file, also in UTF-8, for the lines a UTF-8 editor added to it (nano on the
+// daemon's /etc/ddns file); such a line's value is UTF-8 too.
+struct FileName {
+    Text own;
+    Text utf8;  // empty when there is no second spelling
+};
+
+FileName file_name(const Text& gbk, const Encoding& encoding) {
+    FileName name{encoding.to_file(gbk), Text()};
+    if (!encoding.utf8 && !is_ascii_text(gbk)) {
+        name.utf8 = gbk_to_utf8_text(gbk);
+    }
+    return name;
+}
+
+enum class Spelling { none, own, utf8 };
+
+Spelling spelled(const Text& found, const FileName& name) {
+    if (equal_ignoring_case(found, name.own)) {
+        return Spelling::own;
+    }
+    return !name.utf8.empty() && equal_ignoring_case(found, name.utf8) ? Spelling::utf8
+                                                                       : Spelling::none;
+}
+
+std::optional<SectionRange> find_section(const std::vector<Line>& lines, const FileName& section,
                                          const Encoding& encoding) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::optional<Text> name = section_name(lines[i].content, encoding);
-        if (name && equal_ignoring_case(*name, section)) {
+        if (name && spelled(*name, section) != Spelling::none) {
             std::size_t end = i + 1;
             while (end < lines.size() && !section_name(lines[end].content, encoding)) {
                 ++end;
@@ -218,6 +245,39 @@ std::optional<SectionRange> find_section(const std::vector<Line>& lines, const T
         }
     }
     return std::nullopt;
+}
+
+struct KeyAt {
+    std::size_t line = 0;
+    Spelling spelling = Spelling::none;
+    std::pair<Text, Text> name_and_value;
+};
+
+// The first line of the section that sets `key`, in either spelling.
+std::optional<KeyAt> find_key(const std::vector<Line>& lines, const SectionRange& range,
+                              const FileName& key, const Encoding& encoding) {
+    for (std::size_t i = range.header + 1; i < range.end; ++i) {
+        if (!may_be_key_line_for(lines[i].content, key.own) &&
+            (key.utf8.empty() || !may_be_key_line_for(lines[i].content, key.utf8))) {
+            continue;
+        }
+        auto kv = key_line(lines[i].content, encoding);
+        if (!kv) {
+            continue;
+        }
+        const Spelling spelling = spelled(kv->first, key);
+        if (spelling != Spelling::none) {
+            return KeyAt{i, spelling, std::move(*kv)};
+        }
+    }
+    return std::nullopt;
+}
+
+// The encoding of one line: a GBK file's line spelled in UTF-8 is UTF-8.
+Encoding line_encoding(const Encoding& encoding, Spelling spelling) {
+    Encoding line = encoding;
+    line.utf8 = encoding.utf8 || spelling == Spelling::utf8;
+    return line;
 }
 
 // A value is one line in the file; line breaks and zero bytes would split it.
@@ -258,21 +318,16 @@ Text read_profile_string(const Text& section, const Text& key, const Text& path,
     }
     std::vector<Line> lines;
     const Encoding encoding = decode_file(std::move(file), lines);
-    std::optional<SectionRange> range = find_section(lines, encoding.to_file(section), encoding);
+    std::optional<SectionRange> range = find_section(lines, file_name(section, encoding), encoding);
     if (!range) {
         return Text();
     }
-    const Text file_key = encoding.to_file(key);
-    for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        if (!may_be_key_line_for(lines[i].content, file_key)) {
-            continue;
-        }
-        auto kv = key_line(lines[i].content, encoding);
-        if (kv && equal_ignoring_case(kv->first, file_key)) {
-            return encoding.from_file(unquote(kv->second), lossy);
-        }
+    std::optional<KeyAt> at = find_key(lines, *range, file_name(key, encoding), encoding);
+    if (!at) {
+        return Text();
     }
-    return Text();
+    return line_encoding(encoding, at->spelling)
+        .from_file(unquote(at->name_and_value.second), lossy);
 }
 
 namespace {
@@ -285,7 +340,7 @@ void set_key(std::vector<Line>& lines, const Encoding& encoding, const Text& sec
     const Text clean_value = encoding.to_file(one_line(value));
     const Text kCrLf = "\r\n";
 
-    std::optional<SectionRange> range = find_section(lines, file_section, encoding);
+    std::optional<SectionRange> range = find_section(lines, file_name(section, encoding), encoding);
     if (!range) {
         if (!lines.empty() && lines.back().ending.empty()) {
             lines.back().ending = kCrLf;
@@ -294,15 +349,10 @@ void set_key(std::vector<Line>& lines, const Encoding& encoding, const Text& sec
         lines.push_back({key_name + "=" + clean_value, kCrLf});
         return;
     }
-    for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        if (!may_be_key_line_for(lines[i].content, key_name)) {
-            continue;
-        }
-        auto kv = key_line(lines[i].content, encoding);
-        if (kv && equal_ignoring_case(kv->first, key_name)) {
-            lines[i].content = kv->first + "=" + clean_value;
-            return;
-        }
+    if (std::optional<KeyAt> at = find_key(lines, *range, file_name(key, encoding), encoding)) {
+        lines[at->line].content = at->name_and_value.first + "=" +
+                                  line_encoding(encoding, at->spelling).to_file(one_line(value));
+        return;
     }
     // New key: after the section's last non-blank line.
     std::size_t at = range->header + 1;

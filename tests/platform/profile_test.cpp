@@ -308,6 +308,31 @@ TEST(ProfileWrite, SeveralKeysInOneReplacement) {
     }
 }
 
+// The daemon writes its defaults in GBK; an edit with a UTF-8 editor then adds UTF-8
+// lines to a GBK file. Both spellings of a name are found, the first line wins, and a
+// write to a UTF-8 line keeps it UTF-8.
+TEST(ProfileMixed, UtfEightLinesInAGbkFileAreFound) {
+    TempDir dir;
+    const std::string path = dir.file("t.ini");
+    const std::string gbk_part = "[当前IP线路]\r\n线路=1\r\n";
+    const std::string utf8_part = utf8(
+        u8"[aliyun]\n当前解析域名=example.com\n当前主机记录=中文\n"
+        u8"[IP线路]\n线路1=http://a/\n");
+    write_file_bytes(path, gbk_part + utf8_part);
+    EXPECT_EQ(read_profile_string("当前IP线路", "线路", path), "1");
+    EXPECT_EQ(read_profile_string("aliyun", "当前解析域名", path), "example.com");
+    EXPECT_EQ(read_profile_string("aliyun", "当前主机记录", path), "中文");
+    EXPECT_EQ(read_profile_string("IP线路", "线路1", path), "http://a/");
+
+    ASSERT_TRUE(write_profile_string("aliyun", "当前主机记录", "新", path));
+    ASSERT_TRUE(write_profile_string("aliyun", "当前解析ID", "101", path));
+    EXPECT_EQ(read_file_bytes(path),
+              gbk_part + utf8(u8"[aliyun]\n当前解析域名=example.com\n当前主机记录=新\n") +
+                  "当前解析ID=101\r\n" + utf8(u8"[IP线路]\n线路1=http://a/\n"));
+    EXPECT_EQ(read_profile_string("aliyun", "当前主机记录", path), "新");
+    EXPECT_EQ(read_profile_string("aliyun", "当前解析ID", path), "101");
+}
+
 // A crash between creating the temporary file and the rename leaves it, Secret and all.
 TEST(ProfileWrite, StaleTemporaryFilesAreRemoved) {
     TempDir dir;
