@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/qt_text.h"
@@ -187,7 +188,17 @@ void message_box(const Text& text) {
         const int text_width = label->fontMetrics().horizontalAdvance(label->text());
         label->setFixedWidth(std::clamp(text_width + 8, caption_width, kWrapWidth));
     }
+    // The box is what the user must answer now, and its own modality keeps every other
+    // window out: the gate and the busy cursor step aside until it is closed.
+    const int transfers = std::exchange(g_transfers, 0);
+    if (transfers > 0) {
+        QApplication::restoreOverrideCursor();
+    }
     box.exec();
+    if (transfers > 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    g_transfers = transfers;
 }
 
 void set_message_sink(MessageSink sink) {

@@ -1,0 +1,62 @@
+// The message box a check opens while its transfer is under way: the input gate drops
+// every other click and key, but the box itself must still be answered.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include "platform/events.h"
+
+namespace {
+
+void click(QWidget* widget) {
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    const QPointF global = widget->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+void press_key(QWidget* widget, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+TEST(MessageBox, OneOpenedDuringATransferCanBeAnswered) {
+    const struct {
+        const char* how;
+        void (*answer)(QWidget* box);
+    } cases[] = {
+        {"OK button", [](QWidget* box) { click(box->findChild<QPushButton*>()); }},
+        {"Enter", [](QWidget* box) { press_key(box, Qt::Key_Return); }},
+        {"Esc", [](QWidget* box) { press_key(box, Qt::Key_Escape); }},
+    };
+    for (const auto& c : cases) {
+        TransferScope busy;
+        bool stuck = false;
+        QTimer::singleShot(50, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                c.answer(box);
+            }
+        });
+        QTimer::singleShot(3000, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                stuck = true;
+                box->close();
+            }
+        });
+        message_box("公网IP线路失效，请重新设置后再试");
+        EXPECT_FALSE(stuck) << c.how;
+        EXPECT_TRUE(transfer_under_way()) << c.how;  // the transfer goes on after the box
+    }
+}
+
+}  // namespace
