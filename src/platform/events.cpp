@@ -138,7 +138,15 @@ void begin_transfer() {
 }
 
 void end_transfer() {
-    if (g_transfers > 0 && --g_transfers == 0 && has_gui()) {
+    if (g_transfers == 0) {
+        return;
+    }
+    if (g_transfers == 1 && has_gui()) {
+        // Input from the transfer's last moments is still queued: drop it while the gate
+        // is up, or it would act on what the transfer just brought (a row just listed).
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    if (--g_transfers == 0 && has_gui()) {
         QApplication::restoreOverrideCursor();
     }
 }

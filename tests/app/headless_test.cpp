@@ -197,7 +197,7 @@ TEST_P(Headless, SigtermBehindASlowLineEndsAtOnceWithTheStopLineLast) {
         for (int i = 0; i < 100 && slow.accepted_connections() == connections; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const auto signalled = std::chrono::steady_clock::now();
         kill(child.pid(), SIGTERM);
         EXPECT_EQ(child.wait_exit(kPatience), once ? 3 : 0) << child.out << child.err;

@@ -64,7 +64,7 @@ TEST(NameLookup, AStopDuringALookupEndsTheTransferAtOnce) {
     }
     clear_transfer_abort();
     std::thread stopper([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
         request_transfer_abort();
     });
     const auto started = std::chrono::steady_clock::now();

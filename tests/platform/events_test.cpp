@@ -1,5 +1,5 @@
-// The message box a check opens while its transfer is under way: the input gate drops
-// every other click and key, but the box itself must still be answered.
+// Input during a transfer: a click still queued when it ends is dropped, not acted on
+// afterwards, and the message box a check opens can still be answered.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "platform/events.h"
+#include "platform/toolkit.h"
 
 namespace {
 
@@ -57,6 +58,22 @@ TEST(MessageBox, OneOpenedDuringATransferCanBeAnswered) {
         EXPECT_FALSE(stuck) << c.how;
         EXPECT_TRUE(transfer_under_way()) << c.how;  // the transfer goes on after the box
     }
+}
+
+TEST(InputGate, AClickStillQueuedWhenTheTransferEndsIsDropped) {
+    Window window("w", 0, 0, 200, 100);
+    Button button(window, "按钮1", "获取解析", 10, 10, 90, 25);
+    int clicks = 0;
+    button.on_click([&] { ++clicks; });
+    {
+        TransferScope busy;
+        button.post_user_click();  // made in the last moment, never looked at in the wait
+    }
+    pump_pending_input();
+    EXPECT_EQ(clicks, 0);
+    button.post_user_click();
+    pump_pending_input();
+    EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace
