@@ -420,6 +420,14 @@ EditBox::EditBox(Window& window, const Text& name, int x, int y, int width, int 
                  const EditBoxStyle& style)
     : Control(window, name, place(window, make_edit_box(style), x, y, width, height)) {}
 
+bool EditBox::text_is_gbk() const {
+    QWidget* w = widget_of<QWidget>(widget_);
+    const QString shown = qobject_cast<QLineEdit*>(w) != nullptr
+                              ? static_cast<QLineEdit*>(w)->text()
+                              : static_cast<QPlainTextEdit*>(w)->toPlainText();
+    return to_q(from_q(shown)) == shown;
+}
+
 Text EditBox::text() const {
     QWidget* w = widget_of<QWidget>(widget_);
     if (auto* line = qobject_cast<QLineEdit*>(w)) {

@@ -122,6 +122,9 @@ class EditBox : public Control {
             const EditBoxStyle& style = EditBoxStyle());
     // Line ends read back as CR LF.
     Text text() const;
+    // False when the box holds characters GBK cannot hold, which text() gives as "?"
+    // (Hangul, emoji, a pasted no-break space).
+    bool text_is_gbk() const;
     void set_text(const Text& text);
     // Puts the caret at the end, inserts the text there and scrolls it into view.
     void append(const Text& text);

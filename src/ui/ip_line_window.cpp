@@ -57,6 +57,13 @@ IpLineWindow::IpLineWindow()
 }
 
 void IpLineWindow::on_save() {
+    // A "?" in place of what was typed would start a query and probe another page.
+    for (int n = 1; n <= kLines; ++n) {
+        if (!line_box(n).text_is_gbk()) {
+            message_box("线路" + std::to_string(n) + "含有无法识别的字符，请修改后再试");
+            return;
+        }
+    }
     Settings& s = settings();
     const Text line = std::to_string(s.current_line);
     bool saved = write_setting(settings_keys::kLineSection, settings_keys::kLineKey, line);

@@ -3,7 +3,9 @@
 #include "ui/api_key_window.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include <QLineEdit>
 
 #include "app/settings.h"
 #include "ui/main_window.h"
@@ -67,6 +69,20 @@ TEST_F(ApiKeyWindowTest, KeysTheFileRefusesAreNoSuccess) {
     EXPECT_EQ(messages_, std::vector<Text>{kSettingsNotSaved});
     EXPECT_EQ(file_text(), "[aliyun]\r\naccessKeyId=old\r\n");
     EXPECT_EQ(settings().access_key_id, "new");
+}
+
+// Pasted text GBK cannot hold would be saved as "?": refused, naming the box.
+TEST_F(ApiKeyWindowTest, TextGbkCannotHoldIsRefused) {
+    settings().access_key_id = "old";
+    ApiKeyWindow w;
+    const QList<QLineEdit*> boxes =
+        static_cast<QWidget*>(w.window().native())->findChildren<QLineEdit*>();
+    ASSERT_EQ(boxes.size(), 2);
+    boxes[1]->setText(QString::fromUtf8(u8"secret\u00A0"));  // a pasted no-break space
+    w.save_button().click();
+    EXPECT_EQ(messages_, std::vector<Text>{"AccessKey Secret含有无法识别的字符，请修改后再试"});
+    EXPECT_EQ(settings().access_key_id, "old");
+    EXPECT_EQ(file_text(), "");
 }
 
 TEST_F(ApiKeyWindowTest, MainWindowOpensItModally) {

@@ -3,7 +3,9 @@
 #include "ui/ip_line_window.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include <QLineEdit>
 
 #include "app/settings.h"
 #include "ui/main_window.h"
@@ -109,6 +111,19 @@ TEST_F(IpLineWindowTest, LinesTheFileRefusesAreNoSuccess) {
     EXPECT_EQ(messages_, std::vector<Text>{kSettingsNotSaved});
     EXPECT_EQ(file_text(), "");
     EXPECT_EQ(settings().line_urls[2], "http://b/");
+}
+
+// A URL with Hangul would read as ".../?" and probe another page: refused, nothing saved.
+TEST_F(IpLineWindowTest, UrlsGbkCannotHoldAreRefused) {
+    IpLineWindow w;
+    const QList<QLineEdit*> boxes =
+        static_cast<QWidget*>(w.window().native())->findChildren<QLineEdit*>();
+    ASSERT_EQ(boxes.size(), IpLineWindow::kLines);
+    boxes[2]->setText(QString::fromUtf8(u8"http://example.com/\uD55C"));
+    w.save_button().click();
+    EXPECT_EQ(messages_, std::vector<Text>{"线路3含有无法识别的字符，请修改后再试"});
+    EXPECT_EQ(file_text(), "");
+    EXPECT_TRUE(logged_.empty());
 }
 
 TEST_F(IpLineWindowTest, SaveWithNoLineChosenWritesZero) {
