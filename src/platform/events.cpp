@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QWidget>
 
@@ -77,8 +78,10 @@ class InputGate : public QObject {
         }
         const QEvent::Type type = event->type();
         if (type == QEvent::Close) {
+            // A window's close box; a menu or tooltip closing is no stop.
             auto* widget = qobject_cast<QWidget*>(target);
-            if (widget != nullptr && widget->isWindow()) {
+            if (widget != nullptr && widget->isWindow() &&
+                (widget->windowType() == Qt::Window || widget->windowType() == Qt::Dialog)) {
                 request_transfer_abort();
             }
             return false;
@@ -89,7 +92,11 @@ class InputGate : public QObject {
             return false;
         }
         if (is_mouse(type) && is_let_through(target)) {
-            if (type == QEvent::MouseButtonRelease) {
+            // Only a release that clicks (left button, still over the control) stops: one
+            // dragged off the button clicks nothing, and must not end the wait unseen.
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+                static_cast<QWidget*>(target)->rect().contains(mouse->position().toPoint())) {
                 request_transfer_abort();
             }
             return false;

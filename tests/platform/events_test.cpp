@@ -10,6 +10,7 @@
 
 #include "platform/events.h"
 #include "platform/toolkit.h"
+#include "platform/transfer_abort.h"
 
 namespace {
 
@@ -74,6 +75,40 @@ TEST(InputGate, AClickStillQueuedWhenTheTransferEndsIsDropped) {
     button.post_user_click();
     pump_pending_input();
     EXPECT_EQ(clicks, 1);
+}
+
+// The stop button stops a wait only with a click: a press dragged off it, or a right
+// click, lets the wait go on (the program would otherwise lose a check unseen).
+TEST(InputGate, OnlyAClickOnTheStopButtonStopsTheWait) {
+    Window window("w", 0, 0, 200, 100);
+    Button stop(window, "按钮5", "停止解析", 10, 10, 80, 25);
+    stop.let_through_while_busy();
+    auto* button = static_cast<QWidget*>(window.native())->findChild<QPushButton*>();
+    ASSERT_NE(button, nullptr);
+    const struct {
+        const char* what;
+        QPointF release_at;
+        Qt::MouseButton button;
+        bool stops;
+    } cases[] = {
+        {"dragged off", QPointF(-20, -20), Qt::LeftButton, false},
+        {"right click", QPointF(5, 5), Qt::RightButton, false},
+        {"click", QPointF(5, 5), Qt::LeftButton, true},
+    };
+    for (const auto& c : cases) {
+        clear_transfer_abort();
+        TransferScope busy;
+        const QPointF inside(5, 5);
+        QMouseEvent press(QEvent::MouseButtonPress, inside, button->mapToGlobal(inside), c.button,
+                          c.button, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, c.release_at,
+                            button->mapToGlobal(c.release_at), c.button, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &press);
+        QCoreApplication::sendEvent(button, &release);
+        EXPECT_EQ(transfer_abort_requested(), c.stops) << c.what;
+    }
+    clear_transfer_abort();
 }
 
 }  // namespace
