@@ -46,6 +46,10 @@ bool is_user_input(QEvent::Type type) {
         case QEvent::TouchEnd:
         case QEvent::TabletPress:
         case QEvent::TabletRelease:
+        case QEvent::InputMethod:  // text an input method commits (Chinese typed in)
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
             return true;
         default:
             return false;

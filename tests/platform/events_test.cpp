@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -72,6 +74,24 @@ TEST(InputGate, AClickStillQueuedWhenTheTransferEndsIsDropped) {
     }
     pump_pending_input();
     EXPECT_EQ(clicks, 0);
+
+    // Text an input method commits is input too.
+    EditBox box(window, "编辑框1", 10, 40, 90, 25);
+    box.set_text("http://a/");
+    auto* line = static_cast<QWidget*>(window.native())->findChild<QLineEdit*>();
+    ASSERT_NE(line, nullptr);
+    {
+        TransferScope busy;
+        QInputMethodEvent typed;
+        typed.setCommitString(QString::fromUtf8(u8"线路"));
+        QCoreApplication::sendEvent(line, &typed);
+    }
+    EXPECT_EQ(box.text(), "http://a/");
+    QInputMethodEvent typed;
+    typed.setCommitString(QString::fromUtf8(u8"线路"));
+    QCoreApplication::sendEvent(line, &typed);
+    EXPECT_EQ(box.text(), "线路http://a/");  // taken once the wait is over (at the caret)
+
     button.post_user_click();
     pump_pending_input();
     EXPECT_EQ(clicks, 1);
