@@ -19,9 +19,11 @@ ApiKeyWindow::ApiKeyWindow()
 
 void ApiKeyWindow::on_save() {
     // A "?" in place of what was typed would be a wrong key, saved as if right.
-    if (!id_box_.text_is_gbk() || !secret_box_.text_is_gbk()) {
-        message_box((id_box_.text_is_gbk() ? Text("AccessKey Secret") : Text("AccessKey ID")) +
-                    "含有无法识别的字符，请修改后再试");
+    const Text refused = !id_box_.text_is_gbk()       ? "AccessKey ID"
+                         : !secret_box_.text_is_gbk() ? "AccessKey Secret"
+                                                      : "";
+    if (!refused.empty()) {
+        message_box(refused + "含有无法识别的字符，请修改后再试");
         return;
     }
     Settings& s = settings();
