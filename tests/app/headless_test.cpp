@@ -137,7 +137,7 @@ TEST_P(Headless, LogsToStandardOutputAndStopsOnSigterm) {
 }
 
 TEST_P(Headless, SigtermDuringTheFirstCheckEndsTheProcess) {
-    page_delay_ms_ = 600;
+    page_delay_ms_ = 300;
     ChildProcess child(program_path(), args({"--config", write_config()}));
     ASSERT_TRUE(child.started());
     ASSERT_TRUE(child.wait_for_output(utf8("开始解析IP"), kPatience)) << child.out << child.err;
@@ -220,7 +220,7 @@ TEST_P(Headless, AReaderThatGoesAwayDoesNotEndTheProgram) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     EXPECT_EQ(fake_.record(record_id_)->value, "203.0.113.7");
-    EXPECT_EQ(child.wait_exit(0.5), -1) << "ended with the reader gone: " << child.err;
+    EXPECT_EQ(child.wait_exit(0.25), -1) << "ended with the reader gone: " << child.err;
     kill(child.pid(), SIGTERM);
     EXPECT_EQ(child.wait_exit(kPatience), 0) << child.err;
 }
