@@ -51,6 +51,12 @@ Listing list_every_page(DnsApiClient& client, const Text& action_parameters, con
             break;
         }
         const JsonValue list = document.get_object(list_path).engine();
+        // More rows than asked for is no page of this listing, and would let 200 pages
+        // hold millions of rows.
+        if (list.type() == JsonType::Array &&
+            list.elements().size() > static_cast<std::size_t>(page_size)) {
+            return failed_listing(no_answer_failure(reply.http_status));
+        }
         const std::size_t read_before = elements.size();
         if (list.type() == JsonType::Array) {
             elements.insert(elements.end(), list.elements().begin(), list.elements().end());

@@ -216,6 +216,17 @@ TEST_F(ListingsTest, AFailedLaterPageFailsTheWholeListing) {
     EXPECT_EQ(cut.error, "获取失败：网络请求失败（HTTP 200）");
     EXPECT_EQ(cut.items.count(""), 0);
     EXPECT_EQ(cut.notice, "");
+    // Nor is a page with more rows than asked for (a hostile endpoint's 200 pages
+    // could otherwise hold millions of them).
+    std::string rows;
+    for (int i = 0; i < kDomainPageSize + 1; ++i) {
+        rows += std::string(i == 0 ? "" : ",") + R"({"DomainName":"d)" + std::to_string(i) +
+                R"(.com"})";
+    }
+    fake_.answer_next(200, R"({"TotalCount":101,"Domains":{"Domain":[)" + rows + "]}}");
+    const Listing flooded = describe_domains();
+    EXPECT_EQ(flooded.error, "获取失败：网络请求失败（HTTP 200）");
+    EXPECT_EQ(flooded.items.count(""), 0);
 }
 
 TEST(StripQuotes, RemovesEveryDoubleQuote) {
