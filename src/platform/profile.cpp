@@ -335,21 +335,21 @@ namespace {
 // Sets [section] key = value in the lines of a file, as write_profile_string does.
 void set_key(std::vector<Line>& lines, const Encoding& encoding, const Text& section,
              const Text& key, const Text& value) {
-    const Text file_section = encoding.to_file(section);
-    const Text key_name = encoding.to_file(key);
+    const FileName section_in_file = file_name(section, encoding);
+    const FileName key_in_file = file_name(key, encoding);
     const Text clean_value = encoding.to_file(one_line(value));
     const Text kCrLf = "\r\n";
 
-    std::optional<SectionRange> range = find_section(lines, file_name(section, encoding), encoding);
+    std::optional<SectionRange> range = find_section(lines, section_in_file, encoding);
     if (!range) {
         if (!lines.empty() && lines.back().ending.empty()) {
             lines.back().ending = kCrLf;
         }
-        lines.push_back({"[" + file_section + "]", kCrLf});
-        lines.push_back({key_name + "=" + clean_value, kCrLf});
+        lines.push_back({"[" + section_in_file.own + "]", kCrLf});
+        lines.push_back({key_in_file.own + "=" + clean_value, kCrLf});
         return;
     }
-    if (std::optional<KeyAt> at = find_key(lines, *range, file_name(key, encoding), encoding)) {
+    if (std::optional<KeyAt> at = find_key(lines, *range, key_in_file, encoding)) {
         lines[at->line].content = at->name_and_value.first + "=" +
                                   line_encoding(encoding, at->spelling).to_file(one_line(value));
         return;
@@ -365,7 +365,7 @@ void set_key(std::vector<Line>& lines, const Encoding& encoding, const Text& sec
         lines[at - 1].ending = kCrLf;
     }
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
-                 Line{key_name + "=" + clean_value, kCrLf});
+                 Line{key_in_file.own + "=" + clean_value, kCrLf});
 }
 
 }  // namespace
